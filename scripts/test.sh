@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh
+ctest --test-dir build --output-on-failure -j"$(nproc)"

@@ -1,0 +1,5 @@
+#include "calc/calculate.h"
+
+#include "calc/mainform.h"
+
+void Calculate(MainForm&) {}

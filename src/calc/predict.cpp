@@ -1,0 +1,5 @@
+#include "calc/predict.h"
+
+#include "calc/mainform.h"
+
+void PredictCosts(MainForm&) {}

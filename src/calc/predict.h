@@ -1,0 +1,5 @@
+#pragma once
+
+class MainForm;
+
+void PredictCosts(MainForm& f);

@@ -1,0 +1,5 @@
+#include "records/archive.h"
+
+#include "calc/mainform.h"
+
+void Archive_Click(MainForm&) {}

@@ -1,0 +1,5 @@
+#pragma once
+
+class MainForm;
+
+void Archive_Click(MainForm& f);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Text files as the program keeps them: single-byte Windows-1252 with CR LF line ends on every
+// platform. Every operation opens, uses and closes its file.
+namespace files {
+
+// A character outside the code page is written as "?".
+QByteArray encode(const QString& text);
+QString decode(const QByteArray& bytes);
+
+bool fileExists(const QString& path);
+bool dirExists(const QString& path);
+
+// Appends the text as one write to an existing file; never creates it. False on failure.
+bool append(const QString& path, const QString& text);
+
+// Writes the text to a temporary file beside path and renames it into place, so a failure
+// never leaves a half-written file and never loses the old one. False on failure.
+bool replace(const QString& path, const QString& text);
+
+// Copies a file onto target (replacing it) through the same temporary-file route.
+bool copy(const QString& source, const QString& target);
+
+// The file's lines, split at CR LF, LF or CR; a final line without line end counts as a
+// line, a trailing line end adds none. nullopt when the file cannot be read.
+std::optional<QStringList> readLines(const QString& path);
+std::optional<QByteArray> readAll(const QString& path);
+
+QStringList splitLines(const QString& text);
+
+} // namespace files

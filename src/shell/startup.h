@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class MainForm;
+
+// Load, first activation, exit, keep-on-top and the status timer of the main window.
+void Form_Load(MainForm& f);
+void Form_Activate(MainForm& f);
+void Exit_Click(MainForm& f);
+void OnTop_Click(MainForm& f);
+void Timer1_Timer(MainForm& f);
+
+// RunMode from the raw command line (the arguments joined by single blanks).
+int RunModeFromCommandLine(const QString& commandLine);
+
+// Ends the program with its message when the directory is missing.
+void CheckDirectory(MainForm& f, const QString& name);
+// True when the file exists; otherwise warns the user and answers false.
+bool CheckFile(MainForm& f, const QString& description, const QString& directory,
+               const QString& fileName);

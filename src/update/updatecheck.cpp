@@ -1,0 +1,6 @@
+#include "update/updatecheck.h"
+
+#include "calc/mainform.h"
+
+void Update_Click(MainForm&) {}
+void StartUpdateCheck(MainForm&, bool) {}
