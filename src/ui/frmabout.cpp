@@ -1,0 +1,3 @@
+#include "ui/frmabout.h"
+
+void showAboutWindow(MainForm&, QWidget*) {}

@@ -1,0 +1,4 @@
+#include "ui/frmupdater.h"
+
+void openUpdateWindow(MainForm&, bool, QWidget*) {}
+void closeUpdateWindow() {}

@@ -1,1 +1,0 @@
-// The widget layer lands here.
