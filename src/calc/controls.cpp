@@ -2,35 +2,29 @@
 
 namespace {
 
-ControlSpec box(const char* name, const char* tip, int maxLength = 0)
-{
+ControlSpec box(const char* name, const char* tip, int maxLength = 0) {
     return {name, ControlKind::TextBox, {}, tip, maxLength, false, colour::Normal};
 }
 ControlSpec orangeBox(const char* name) // discount inputs: credit colour, tool tip set at run time
 {
     return {name, ControlKind::TextBox, {}, {}, 0, false, colour::Credit};
 }
-ControlSpec result(const char* name, const char* tip)
-{
+ControlSpec result(const char* name, const char* tip) {
     return {name, ControlKind::TextBox, {}, tip, 0, true, colour::Normal};
 }
-ControlSpec check(const char* name, const char* tip)
-{
+ControlSpec check(const char* name, const char* tip) {
     return {name, ControlKind::CheckBox, {}, tip, 0, false, colour::Normal};
 }
-ControlSpec button(const char* name, const char* caption, const char* tip)
-{
+ControlSpec button(const char* name, const char* caption, const char* tip) {
     return {name, ControlKind::Button, caption, tip, 0, false, colour::Normal};
 }
-ControlSpec label(const char* name, const char* caption)
-{
+ControlSpec label(const char* name, const char* caption) {
     return {name, ControlKind::Label, caption, {}, 0, false, colour::Normal};
 }
 
 } // namespace
 
-const std::vector<ControlSpec>& mainWindowControls()
-{
+const std::vector<ControlSpec>& mainWindowControls() {
     static const std::vector<ControlSpec> controls = {
         // Meter readings
         box("Date1", "Meter Reading 1 date (must be more than 3 days earlier than Reading 2)"),
@@ -115,7 +109,8 @@ const std::vector<ControlSpec>& mainWindowControls()
         button("Reset_Defaults", "Reset &Data", "Reset Electricity Data"),
         button("Help1", "&Help", "Voltrake Help"),
         button("About", "A&bout", "About Voltrake"),
-        button("Update", "&Update", "Check the Brantly web site for the latest version of Voltrake"),
+        button("Update", "&Update",
+               "Check the Brantly web site for the latest version of Voltrake"),
         button("Exit", "&Exit", "Close Voltrake"),
         // Status line, timer, logo
         label("Status", ""),

@@ -6,14 +6,14 @@
 // A run-time error inside a procedure: caught by the procedure's trap and handed to
 // FatalErrorDump. Expected problems (bad input, missing files) are messages, never these.
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     RuntimeError(int number, const QString& description)
         : std::runtime_error(description.toStdString()), number_(number),
           description_(description) {}
     int number() const { return number_; }
     QString description() const { return description_; }
 
-private:
+  private:
     int number_;
     QString description_;
 };

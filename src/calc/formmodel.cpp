@@ -2,8 +2,7 @@
 
 #include <stdexcept>
 
-FormModel::FormModel(const std::vector<ControlSpec>& controls)
-{
+FormModel::FormModel(const std::vector<ControlSpec>& controls) {
     for (const ControlSpec& spec : controls) {
         State s;
         s.spec = spec;
@@ -16,30 +15,26 @@ FormModel::FormModel(const std::vector<ControlSpec>& controls)
     }
 }
 
-const FormModel::State& FormModel::state(const QString& name) const
-{
+const FormModel::State& FormModel::state(const QString& name) const {
     auto it = states_.constFind(name);
     if (it == states_.constEnd())
         throw std::logic_error("no control named " + name.toStdString());
     return *it;
 }
 
-FormModel::State& FormModel::mut(const QString& name)
-{
+FormModel::State& FormModel::mut(const QString& name) {
     auto it = states_.find(name);
     if (it == states_.end())
         throw std::logic_error("no control named " + name.toStdString());
     return *it;
 }
 
-void FormModel::notify(const QString& name)
-{
+void FormModel::notify(const QString& name) {
     if (observer)
         observer(name);
 }
 
-void FormModel::setText(const QString& name, const QString& text)
-{
+void FormModel::setText(const QString& name, const QString& text) {
     State& s = mut(name);
     QString t = text;
     if (s.spec.maxLength > 0 && t.size() > s.spec.maxLength)
@@ -52,8 +47,7 @@ void FormModel::setText(const QString& name, const QString& text)
         onChange(name);
 }
 
-void FormModel::setToolTip(const QString& name, const QString& toolTip)
-{
+void FormModel::setToolTip(const QString& name, const QString& toolTip) {
     State& s = mut(name);
     if (s.toolTip == toolTip)
         return;
@@ -61,8 +55,7 @@ void FormModel::setToolTip(const QString& name, const QString& toolTip)
     notify(name);
 }
 
-void FormModel::setColour(const QString& name, int c)
-{
+void FormModel::setColour(const QString& name, int c) {
     State& s = mut(name);
     if (s.colour == c)
         return;
@@ -70,8 +63,7 @@ void FormModel::setColour(const QString& name, int c)
     notify(name);
 }
 
-void FormModel::setChecked(const QString& name, bool checked)
-{
+void FormModel::setChecked(const QString& name, bool checked) {
     State& s = mut(name);
     if (s.checked == checked)
         return;
@@ -81,8 +73,7 @@ void FormModel::setChecked(const QString& name, bool checked)
         onClick(name);
 }
 
-void FormModel::setEnabled(const QString& name, bool enabled)
-{
+void FormModel::setEnabled(const QString& name, bool enabled) {
     State& s = mut(name);
     if (s.enabled == enabled)
         return;

@@ -19,8 +19,8 @@ enum class ControlKind { TextBox, Label, CheckBox, Button, Timer, Picture };
 struct ControlSpec {
     QString name;
     ControlKind kind;
-    QString caption; // design caption (buttons with their access key "&")
-    QString toolTip; // design tool tip
+    QString caption;     // design caption (buttons with their access key "&")
+    QString toolTip;     // design tool tip
     int maxLength = 0;   // 0 = no limit
     bool result = false; // read-only result box with the button-face background
     int colour = colour::Normal;
@@ -33,7 +33,7 @@ const std::vector<ControlSpec>& mainWindowControls();
 // whose text changes runs its change action; writing what a control already holds raises
 // nothing. The widget layer forwards user input here and mirrors what the model holds.
 class FormModel {
-public:
+  public:
     struct State {
         ControlSpec spec;
         QString text; // text, or caption for labels and buttons
@@ -70,7 +70,7 @@ public:
     // Told of every change of what a control shows, so a view can mirror it.
     std::function<void(const QString&)> observer;
 
-private:
+  private:
     State& mut(const QString& name);
     void notify(const QString& name);
 

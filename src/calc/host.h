@@ -6,7 +6,7 @@
 // Everything that reaches outside the process. The widget layer implements it with real
 // message boxes, timers and the desktop; tests implement it with a scripted host.
 class Host {
-public:
+  public:
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Icon { None, Warning, Error, Question };
     enum class Answer { Ok, Cancel, Yes, No };

@@ -9,7 +9,7 @@
 // variables and the program-wide values, each under its own name. Every procedure of the
 // program is a free function taking this object; the widget layer forwards events to it.
 class MainForm {
-public:
+  public:
     explicit MainForm(Host& host);
 
     FormModel model;
@@ -23,8 +23,8 @@ public:
     QString webSiteRoot;
 
     // Program-wide values
-    int RunMode = 0; // 0 none, 1 -InhibitErrorCheck, 5 -ShortUpdateTime
-    QString CommandLine; // the program's arguments joined by single blanks
+    int RunMode = 0;         // 0 none, 1 -InhibitErrorCheck, 5 -ShortUpdateTime
+    QString CommandLine;     // the program's arguments joined by single blanks
     bool FileSystem = false; // created at the start of the load
     int RunOnTop = 1;
     int UpEnable = 1;
@@ -83,7 +83,7 @@ public:
 
     bool ended() const { return ended_; }
 
-private:
+  private:
     template <typename F> void event(F&& f);
     void clicked(const QString& name); // check box click actions
     void changed(const QString& name); // text box change actions

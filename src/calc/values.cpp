@@ -14,8 +14,7 @@ namespace values {
 
 namespace {
 
-bool isBlank(QChar c)
-{
+bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
 }
 
@@ -27,8 +26,7 @@ struct Decimal15 {
     int exponent = 0;
 };
 
-Decimal15 toDecimal15(double v)
-{
+Decimal15 toDecimal15(double v) {
     Decimal15 d;
     if (v == 0)
         return d;
@@ -46,8 +44,7 @@ Decimal15 toDecimal15(double v)
 }
 
 // Digits of |v| * 10^decimals rounded half away from zero, as a decimal integer string.
-std::string scaledRounded(const Decimal15& d, int decimals)
-{
+std::string scaledRounded(const Decimal15& d, int decimals) {
     if (d.digits.empty())
         return "0";
     const int keep = d.exponent + 1 + decimals; // digits before the cut
@@ -77,8 +74,7 @@ std::string scaledRounded(const Decimal15& d, int decimals)
     return first == std::string::npos ? "0" : kept.substr(first);
 }
 
-QString withDecimals(const std::string& scaled, int decimals, bool negative, QChar point)
-{
+QString withDecimals(const std::string& scaled, int decimals, bool negative, QChar point) {
     std::string s = scaled;
     if (int(s.size()) <= decimals)
         s.insert(0, decimals + 1 - s.size(), '0');
@@ -89,8 +85,7 @@ QString withDecimals(const std::string& scaled, int decimals, bool negative, QCh
     return negative && !zero ? QLatin1Char('-') + out : out;
 }
 
-int decimalsOf(Fixed f)
-{
+int decimalsOf(Fixed f) {
     switch (f) {
     case Fixed::Zero:
         return 0;
@@ -104,14 +99,12 @@ int decimalsOf(Fixed f)
     return 0;
 }
 
-QChar decimalPoint(const QLocale& locale)
-{
+QChar decimalPoint(const QLocale& locale) {
     const QString p = locale.decimalPoint();
     return p.isEmpty() ? QLatin1Char('.') : p.at(0);
 }
 
-int currencyDecimals(const QLocale& locale)
-{
+int currencyDecimals(const QLocale& locale) {
     const QString zero = locale.toCurrencyString(0.0);
     const qsizetype at = zero.indexOf(locale.decimalPoint());
     if (at < 0)
@@ -123,8 +116,7 @@ int currencyDecimals(const QLocale& locale)
 }
 
 // Removes one currency symbol and the sign around it; returns the bare number text.
-QString bareNumber(QString s, const QLocale& locale, bool& negative)
-{
+QString bareNumber(QString s, const QLocale& locale, bool& negative) {
     negative = false;
     s = s.trimmed();
     if (s.size() >= 2 && s.startsWith(QLatin1Char('(')) && s.endsWith(QLatin1Char(')'))) {
@@ -154,8 +146,7 @@ QString bareNumber(QString s, const QLocale& locale, bool& negative)
     return s;
 }
 
-std::optional<double> parseNumber(const QString& text, const QLocale& locale)
-{
+std::optional<double> parseNumber(const QString& text, const QLocale& locale) {
     bool negative = false;
     const QString s = bareNumber(text, locale, negative);
     if (s.isEmpty() || s.startsWith(QLatin1Char('-')) || s.startsWith(QLatin1Char('+')))
@@ -171,14 +162,13 @@ std::optional<double> parseNumber(const QString& text, const QLocale& locale)
 
 const std::array<const char*, 12> englishShort = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const std::array<const char*, 12> englishLong = {
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
+const std::array<const char*, 12> englishLong = {"January",   "February", "March",    "April",
+                                                 "May",       "June",     "July",     "August",
+                                                 "September", "October",  "November", "December"};
 
 // The three-letter month abbreviation: the locale's when all of its abbreviations have
 // three letters, else English, so dd-mmm-yyyy is always 11 characters and reads back.
-QString monthAbbrev(const QLocale& locale, int month)
-{
+QString monthAbbrev(const QLocale& locale, int month) {
     bool allThree = true;
     for (int m = 1; m <= 12 && allThree; ++m)
         allThree = locale.monthName(m, QLocale::ShortFormat).size() == 3;
@@ -186,8 +176,7 @@ QString monthAbbrev(const QLocale& locale, int month)
                     : QString::fromLatin1(englishShort[month - 1]);
 }
 
-int monthFromName(const QString& name, const QLocale& locale)
-{
+int monthFromName(const QString& name, const QLocale& locale) {
     const QString n = name.toCaseFolded();
     auto same = [&](const QString& candidate) {
         QString c = candidate.toCaseFolded();
@@ -206,8 +195,7 @@ int monthFromName(const QString& name, const QLocale& locale)
     return 0;
 }
 
-int fullYear(const QString& digits)
-{
+int fullYear(const QString& digits) {
     const int y = digits.toInt();
     if (digits.size() <= 2)
         return y < 30 ? 2000 + y : 1900 + y;
@@ -215,8 +203,7 @@ int fullYear(const QString& digits)
 }
 
 // Order of day, month and year in the locale's short date form, as "dmy", "mdy" or "ymd".
-QString dateOrder(const QLocale& locale)
-{
+QString dateOrder(const QLocale& locale) {
     const QString f = locale.dateFormat(QLocale::ShortFormat);
     const qsizetype d = f.indexOf(QLatin1Char('d'));
     const qsizetype m = f.indexOf(QLatin1Char('M'));
@@ -230,8 +217,7 @@ QString dateOrder(const QLocale& locale)
 
 } // namespace
 
-double leadingValue(const QString& text, const QLocale& locale)
-{
+double leadingValue(const QString& text, const QLocale& locale) {
     const QChar localPoint = decimalPoint(locale);
     std::string buf;
     buf.reserve(32);
@@ -300,28 +286,24 @@ double leadingValue(const QString& text, const QLocale& locale)
     return v == 0 ? 0.0 : v;
 }
 
-bool readsAsNumber(const QString& text, const QLocale& locale)
-{
+bool readsAsNumber(const QString& text, const QLocale& locale) {
     return parseNumber(text, locale).has_value();
 }
 
-double strictValue(const QString& text, const QLocale& locale)
-{
+double strictValue(const QString& text, const QLocale& locale) {
     const auto v = parseNumber(text, locale);
     if (!v)
         throw RuntimeError(errnum::TypeMismatch, QStringLiteral("Type mismatch"));
     return *v;
 }
 
-double checked(double value)
-{
+double checked(double value) {
     if (!std::isfinite(value))
         throw RuntimeError(errnum::Overflow, QStringLiteral("Overflow"));
     return value;
 }
 
-QString plainNumber(double value, const QLocale& locale)
-{
+QString plainNumber(double value, const QLocale& locale) {
     if (std::isnan(value))
         return QStringLiteral("NaN");
     if (std::isinf(value))
@@ -347,7 +329,8 @@ QString plainNumber(double value, const QLocale& locale)
     } else {
         const int intDigits = d.exponent + 1;
         if (int(digits.size()) <= intDigits) {
-            out = QString::fromLatin1(digits) + QString(intDigits - digits.size(), QLatin1Char('0'));
+            out =
+                QString::fromLatin1(digits) + QString(intDigits - digits.size(), QLatin1Char('0'));
         } else {
             out = QString::fromLatin1(digits.substr(0, intDigits)) + point +
                   QString::fromLatin1(digits.substr(intDigits));
@@ -356,8 +339,7 @@ QString plainNumber(double value, const QLocale& locale)
     return d.negative ? QLatin1Char('-') + out : out;
 }
 
-double roundHalfAway(double value, int decimals)
-{
+double roundHalfAway(double value, int decimals) {
     if (!std::isfinite(value))
         return value;
     const Decimal15 d = toDecimal15(value);
@@ -366,8 +348,7 @@ double roundHalfAway(double value, int decimals)
     return QLocale::c().toDouble(text);
 }
 
-QString fixed(double value, Fixed format, const QLocale& locale)
-{
+QString fixed(double value, Fixed format, const QLocale& locale) {
     const int decimals = decimalsOf(format);
     if (!std::isfinite(value))
         return plainNumber(value, locale);
@@ -375,14 +356,12 @@ QString fixed(double value, Fixed format, const QLocale& locale)
     return withDecimals(scaledRounded(d, decimals), decimals, d.negative, decimalPoint(locale));
 }
 
-QString fixedText(const QString& text, Fixed format, const QLocale& locale)
-{
+QString fixedText(const QString& text, Fixed format, const QLocale& locale) {
     const auto v = parseNumber(text, locale);
     return v ? fixed(*v, format, locale) : text;
 }
 
-QString currency(double value, const QLocale& locale)
-{
+QString currency(double value, const QLocale& locale) {
     if (!std::isfinite(value))
         return plainNumber(value, locale);
     const int decimals = currencyDecimals(locale);
@@ -391,24 +370,23 @@ QString currency(double value, const QLocale& locale)
     return value < 0 && r != 0 ? QLatin1Char('-') + text : text;
 }
 
-QString currencyText(const QString& text, const QLocale& locale)
-{
+QString currencyText(const QString& text, const QLocale& locale) {
     const auto v = parseNumber(text, locale);
     return v ? currency(*v, locale) : text;
 }
 
-QString currencyPrefix(const QLocale& locale)
-{
+QString currencyPrefix(const QLocale& locale) {
     const QString symbol = locale.currencySymbol();
     if (symbol.isEmpty())
         return {};
     return locale.toCurrencyString(1.0).startsWith(symbol) ? symbol : QString();
 }
 
-QString currencySymbol(const QLocale& locale) { return locale.currencySymbol(); }
+QString currencySymbol(const QLocale& locale) {
+    return locale.currencySymbol();
+}
 
-QString moneyResult(double value, const QLocale& locale)
-{
+QString moneyResult(double value, const QLocale& locale) {
     const QString prefix = currencyPrefix(locale);
     if (prefix.isEmpty())
         return currency(value, locale);
@@ -417,8 +395,7 @@ QString moneyResult(double value, const QLocale& locale)
     return prefix + (negative ? QStringLiteral("-") : QString()) + magnitude;
 }
 
-std::optional<QDate> readDate(const QString& text, const QLocale& locale)
-{
+std::optional<QDate> readDate(const QString& text, const QLocale& locale) {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.size() > 64)
         return std::nullopt;
@@ -442,8 +419,8 @@ std::optional<QDate> readDate(const QString& text, const QLocale& locale)
         return std::nullopt;
     }
 
-    static const QRegularExpression named(QStringLiteral(
-        "^(\\d{1,2})[\\s\\-/.]+([^\\d\\s\\-/.,]+)\\.?[\\s\\-/.,]+(\\d{2}|\\d{4})$"));
+    static const QRegularExpression named(
+        QStringLiteral("^(\\d{1,2})[\\s\\-/.]+([^\\d\\s\\-/.,]+)\\.?[\\s\\-/.,]+(\\d{2}|\\d{4})$"));
     if (const auto m = named.match(t); m.hasMatch()) {
         const int month = monthFromName(m.captured(2), locale);
         if (month == 0)
@@ -455,13 +432,11 @@ std::optional<QDate> readDate(const QString& text, const QLocale& locale)
     return std::nullopt;
 }
 
-bool readsAsDate(const QString& text, const QLocale& locale)
-{
+bool readsAsDate(const QString& text, const QLocale& locale) {
     return readDate(text, locale).has_value();
 }
 
-QString shortDate(const QDate& date, const QLocale& locale)
-{
+QString shortDate(const QDate& date, const QLocale& locale) {
     QString format = locale.dateFormat(QLocale::ShortFormat);
     // A two-digit year reads back into 1930-2029 only; outside it write all four digits.
     if (!format.contains(QLatin1String("yyyy")) && (date.year() < 1930 || date.year() > 2029))
@@ -469,16 +444,14 @@ QString shortDate(const QDate& date, const QLocale& locale)
     return locale.toString(date, format);
 }
 
-QString ddMmmYyyy(const QDate& date, const QLocale& locale)
-{
+QString ddMmmYyyy(const QDate& date, const QLocale& locale) {
     return QStringLiteral("%1-%2-%3")
         .arg(date.day(), 2, 10, QLatin1Char('0'))
         .arg(monthAbbrev(locale, date.month()))
         .arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
-QString ddMmmYyTime(const QDateTime& moment, const QLocale& locale)
-{
+QString ddMmmYyTime(const QDateTime& moment, const QLocale& locale) {
     const QDate date = moment.date();
     return QStringLiteral("%1-%2-%3 %4")
         .arg(date.day(), 2, 10, QLatin1Char('0'))
@@ -487,12 +460,20 @@ QString ddMmmYyTime(const QDateTime& moment, const QLocale& locale)
         .arg(timeOfDay(moment.time()));
 }
 
-QString timeOfDay(const QTime& time) { return time.toString(QStringLiteral("HH:mm:ss")); }
+QString timeOfDay(const QTime& time) {
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
 
-QString yymmdd(const QDate& date) { return date.toString(QStringLiteral("yyMMdd")); }
+QString yymmdd(const QDate& date) {
+    return date.toString(QStringLiteral("yyMMdd"));
+}
 
-QDate addMonths(const QDate& date, int months) { return date.addMonths(months); }
+QDate addMonths(const QDate& date, int months) {
+    return date.addMonths(months);
+}
 
-qint64 daysBetween(const QDate& from, const QDate& to) { return from.daysTo(to); }
+qint64 daysBetween(const QDate& from, const QDate& to) {
+    return from.daysTo(to);
+}
 
 } // namespace values

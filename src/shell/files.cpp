@@ -9,8 +9,7 @@
 
 namespace files {
 
-QByteArray encode(const QString& text)
-{
+QByteArray encode(const QString& text) {
     QStringEncoder encoder("windows-1252");
     QByteArray bytes = encoder(text);
     if (!encoder.hasError())
@@ -27,22 +26,21 @@ QByteArray encode(const QString& text)
     return bytes;
 }
 
-QString decode(const QByteArray& bytes)
-{
+QString decode(const QByteArray& bytes) {
     QStringDecoder decoder("windows-1252");
     return decoder(bytes);
 }
 
-bool fileExists(const QString& path)
-{
+bool fileExists(const QString& path) {
     QFileInfo info(path);
     return info.exists() && !info.isDir();
 }
 
-bool dirExists(const QString& path) { return QFileInfo(path).isDir(); }
+bool dirExists(const QString& path) {
+    return QFileInfo(path).isDir();
+}
 
-bool append(const QString& path, const QString& text)
-{
+bool append(const QString& path, const QString& text) {
     if (!fileExists(path))
         return false;
     QFile file(path);
@@ -54,8 +52,7 @@ bool append(const QString& path, const QString& text)
 }
 
 namespace {
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
+bool writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -67,16 +64,16 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
 }
 } // namespace
 
-bool replace(const QString& path, const QString& text) { return writeWhole(path, encode(text)); }
+bool replace(const QString& path, const QString& text) {
+    return writeWhole(path, encode(text));
+}
 
-bool copy(const QString& source, const QString& target)
-{
+bool copy(const QString& source, const QString& target) {
     const auto bytes = readAll(source);
     return bytes && writeWhole(target, *bytes);
 }
 
-std::optional<QByteArray> readAll(const QString& path)
-{
+std::optional<QByteArray> readAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -86,8 +83,7 @@ std::optional<QByteArray> readAll(const QString& path)
     return bytes;
 }
 
-QStringList splitLines(const QString& text)
-{
+QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -105,8 +101,7 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-std::optional<QStringList> readLines(const QString& path)
-{
+std::optional<QStringList> readLines(const QString& path) {
     const auto bytes = readAll(path);
     if (!bytes)
         return std::nullopt;

@@ -2,9 +2,8 @@
 
 #include <QFile>
 
-Host::Answer ScriptedHost::messageBox(const QString& title, const QString& text,
-                                      Buttons buttons, Icon icon)
-{
+Host::Answer ScriptedHost::messageBox(const QString& title, const QString& text, Buttons buttons,
+                                      Icon icon) {
     boxes.append({title, text, buttons, icon});
     if (!answers.isEmpty())
         return answers.takeFirst();
@@ -19,38 +18,32 @@ Host::Answer ScriptedHost::messageBox(const QString& title, const QString& text,
     return Answer::Ok;
 }
 
-bool ScriptedHost::openDocument(const QString& target)
-{
+bool ScriptedHost::openDocument(const QString& target) {
     opened.append(target);
     return openSucceeds;
 }
 
-bool ScriptedHost::startEditor(const QString& path)
-{
+bool ScriptedHost::startEditor(const QString& path) {
     edited.append(path);
     return editorSucceeds;
 }
 
-void ScriptedHost::setOnTop(const QString& window, bool on)
-{
+void ScriptedHost::setOnTop(const QString& window, bool on) {
     onTop.append(window + (on ? "=1" : "=0"));
 }
 
-void ScriptedHost::startUpdateCheck(bool automatic)
-{
+void ScriptedHost::startUpdateCheck(bool automatic) {
     updateChecks.append(automatic ? QStringLiteral("automatic") : QStringLiteral("manual"));
 }
 
-QStringList ScriptedHost::titles() const
-{
+QStringList ScriptedHost::titles() const {
     QStringList t;
     for (const Box& b : boxes)
         t.append(b.title);
     return t;
 }
 
-Workspace::Workspace()
-{
+Workspace::Workspace() {
     QDir d(temp.path());
     d.mkdir(QStringLiteral("Data"));
     d.mkdir(QStringLiteral("Log"));
@@ -58,15 +51,13 @@ Workspace::Workspace()
     form.baseDir = temp.path();
 }
 
-void Workspace::write(const QString& relative, const QByteArray& bytes) const
-{
+void Workspace::write(const QString& relative, const QByteArray& bytes) const {
     QFile f(path(relative));
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
 }
 
-QByteArray Workspace::read(const QString& relative) const
-{
+QByteArray Workspace::read(const QString& relative) const {
     QFile f(path(relative));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

@@ -11,7 +11,7 @@
 
 // A Host that answers message boxes from a queue and records everything the core asks of it.
 class ScriptedHost : public Host {
-public:
+  public:
     struct Box {
         QString title;
         QString text;
@@ -21,10 +21,10 @@ public:
 
     QList<Answer> answers; // taken in order; when empty the first button's answer is given
     QList<Box> boxes;
-    QStringList opened;  // documents and addresses
-    QStringList edited;  // files given to the text editor
-    QStringList focus;   // controls given the focus
-    QStringList onTop;   // "window=1" / "window=0"
+    QStringList opened;       // documents and addresses
+    QStringList edited;       // files given to the text editor
+    QStringList focus;        // controls given the focus
+    QStringList onTop;        // "window=1" / "window=0"
     QStringList updateChecks; // "manual" / "automatic"
     int aboutShown = 0;
     int updateWindowClosed = 0;
@@ -51,7 +51,7 @@ public:
 
 // A working directory with Data, Log and Help, and a MainForm pointed at it.
 class Workspace {
-public:
+  public:
     Workspace();
     QString dir() const { return temp.path(); }
     QString path(const QString& relative) const { return temp.path() + '/' + relative; }
@@ -65,10 +65,12 @@ public:
 
 // Sets the default locale for the life of the object.
 class LocaleScope {
-public:
-    explicit LocaleScope(const QString& name) : old_(QLocale()) { QLocale::setDefault(QLocale(name)); }
+  public:
+    explicit LocaleScope(const QString& name) : old_(QLocale()) {
+        QLocale::setDefault(QLocale(name));
+    }
     ~LocaleScope() { QLocale::setDefault(old_); }
 
-private:
+  private:
     QLocale old_;
 };
