@@ -1,12 +1,155 @@
 #include "shell/startup.h"
 
 #include "calc/mainform.h"
+#include "calc/presentation.h"
+#include "calc/values.h"
+#include "records/history.h"
+#include "records/results.h"
+#include "records/save.h"
+#include "shell/config.h"
+#include "shell/dump.h"
+#include "shell/files.h"
+#include "update/updatecheck.h"
 
-void Form_Load(MainForm&) {}
-void Form_Activate(MainForm&) {}
-void Exit_Click(MainForm&) {}
-void OnTop_Click(MainForm&) {}
-void Timer1_Timer(MainForm&) {}
-int RunModeFromCommandLine(const QString&) { return 0; }
-void CheckDirectory(MainForm&, const QString&) {}
-bool CheckFile(MainForm&, const QString&, const QString&, const QString&) { return true; }
+#include <exception>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+// First letter of each word upper case, the rest lower case.
+QString properCase(const QString& text) {
+    QString out = text;
+    bool wordStart = true;
+    for (QChar& c : out) {
+        if (c.isSpace()) {
+            wordStart = true;
+            continue;
+        }
+        c = wordStart ? c.toUpper() : c.toLower();
+        wordStart = false;
+    }
+    return out;
+}
+
+} // namespace
+
+int RunModeFromCommandLine(const QString& commandLine) {
+    // Only an option at the very start counts, written exactly; whatever follows is ignored.
+    int mode = 0;
+    if (commandLine.startsWith(QLatin1String("-InhibitErrorCheck"), Qt::CaseSensitive))
+        mode = 1;
+    if (commandLine.startsWith(QLatin1String("-ShortUpdateTime"), Qt::CaseSensitive))
+        mode = 5;
+    return mode;
+}
+
+void Form_Load(MainForm& f) {
+    try {
+        f.ErrorLocation = 151;
+        f.FileSystem = true;
+        // Named before anything can fail, so that a dump from any stage of the load reaches the
+        // results log of an earlier run.
+        f.ResultsLogName = QStringLiteral("Voltrake.log");
+        f.HistoryLogName = QStringLiteral("Voltrake_H.log");
+        CheckDirectory(f, QStringLiteral("Data"));
+        CheckDirectory(f, QStringLiteral("Help"));
+        // The window caption "Voltrake" is part of the window's design.
+
+        f.ErrorLocation = 152;
+        f.RunMode = RunModeFromCommandLine(f.CommandLine);
+
+        f.ErrorLocation = 153;
+        f.Loading = true;
+        SetTaxWording(f);
+        ReadConfiguration(f);
+
+        f.ErrorLocation = 154;
+        f.ResultsLogName = QStringLiteral("Voltrake.log");
+        f.HistoryLogName = QStringLiteral("Voltrake_H.log");
+        CreateLogFiles(f);
+        if (f.HistoryVersion != versionText() && values::leadingValue(f.HistoryVersion) > 0)
+            UpgradeHistoryLog(f);
+
+        f.ErrorLocation = 155;
+        const QDateTime now = f.host.now();
+        f.ReportText = QStringLiteral("Voltrake Started") + crlf + QStringLiteral("Version ") +
+                       versionText() + crlf + values::shortDate(now.date()) + QLatin1Char(' ') +
+                       values::timeOfDay(now.time()) + crlf;
+        AppendResultsLog(f);
+
+        f.ErrorLocation = 156;
+        ClearInputs(f);
+        ClearActualResults(f);
+        ClearPredictedResults(f);
+        SetModeLabels(f);
+        f.Loading = false;
+
+        if (f.UpEnable == 2)
+            StartUpdateCheck(f, true);
+    } catch (const std::exception&) {
+        FatalErrorDump(f, QStringLiteral("Loading Error"), f.ErrorLocation);
+    }
+}
+
+void Form_Activate(MainForm& f) {
+    if (f.ticked(QStringLiteral("OnTop")))
+        f.host.setOnTop(QStringLiteral("VoltrakeMain"), true);
+    if (!f.Activated) {
+        // Marked first: a message box shown by the restore re-activates the window when it
+        // closes, and the restore must still run only once.
+        f.Activated = true;
+        f.model.setEnabled(QStringLiteral("Save"), false);
+        Get_Last_Click(f);
+    }
+}
+
+void Exit_Click(MainForm& f) {
+    if (f.model.enabled(QStringLiteral("Save"))) {
+        const Host::Answer answer =
+            f.message(QStringLiteral("Voltrake Calculation Not Saved"),
+                      QStringLiteral("There is an unsaved calculation") + crlf +
+                          QStringLiteral("Click OK to save it and Cancel to exit"),
+                      Host::Buttons::OkCancel, Host::Icon::Question);
+        if (answer == Host::Answer::Ok)
+            SaveCalculation(f);
+    }
+    f.host.closeUpdateWindow();
+    f.endProgram();
+}
+
+void OnTop_Click(MainForm& f) {
+    const bool onTop = f.ticked(QStringLiteral("OnTop"));
+    f.RunOnTop = onTop ? 2 : 1;
+    f.host.setOnTop(QStringLiteral("VoltrakeMain"), onTop);
+}
+
+void Timer1_Timer(MainForm& f) {
+    f.setText(QStringLiteral("Status"), QString());
+    f.model.setEnabled(QStringLiteral("Timer1"), false);
+}
+
+void CheckDirectory(MainForm& f, const QString& name) {
+    if (files::dirExists(f.path(name)))
+        return;
+    f.message(QStringLiteral("Voltrake ") + name + QStringLiteral(" Directory Error"),
+              QStringLiteral("The ") + name + QStringLiteral(" directory does not exist.") + crlf +
+                  QStringLiteral("To restore the ") + name + QStringLiteral(" directory") + crlf +
+                  QStringLiteral("reinstall the program.") + crlf +
+                  QStringLiteral("The program will now terminate."),
+              Host::Buttons::Ok, Host::Icon::Error);
+    f.endProgram();
+}
+
+bool CheckFile(MainForm& f, const QString& description, const QString& directory,
+               const QString& fileName) {
+    if (files::fileExists(f.path(directory + QLatin1Char('/') + fileName)))
+        return true;
+    f.message(QStringLiteral("Voltrake ") + properCase(description) + QStringLiteral(" File Error"),
+              QStringLiteral("The ") + description + QStringLiteral(" file is either missing or") +
+                  crlf + QStringLiteral("corrupted. Delete the ") + description +
+                  QStringLiteral(" file if") + crlf +
+                  QStringLiteral("it exists and restart the program."),
+              Host::Buttons::Ok, Host::Icon::Warning);
+    return false;
+}
