@@ -1,9 +1,219 @@
 #include "records/results.h"
 
 #include "calc/mainform.h"
+#include "calc/values.h"
+#include "records/history.h"
+#include "records/records_log.h"
+#include "shell/files.h"
+#include "shell/startup.h"
 
-void CreateLogFiles(MainForm&) {}
-void BuildResultsReport(MainForm&) {}
-void AppendResultsLog(MainForm&) {}
-void ViewL_Click(MainForm&) {}
-QString R(int n, const QString& x) { return (QString(n, ' ') + x).right(n); }
+using records::CrLf;
+
+QString R(int n, const QString& x) {
+    return (QString(n, ' ') + x).right(n);
+}
+
+namespace {
+
+const QString LogFileError = QStringLiteral("Voltrake Log File Error");
+
+// The one-off failure of start-up: nothing can be recorded, so the program cannot go on.
+[[noreturn]] void logFilesFailed(MainForm& f) {
+    f.message(LogFileError,
+              QStringLiteral("Unable to create the log files.\r\n"
+                             "This may be a permissions problem.\r\n"
+                             "The program will now terminate."),
+              Host::Buttons::Ok, Host::Icon::Warning);
+    f.endProgram();
+}
+
+} // namespace
+
+void CreateLogFiles(MainForm& f) {
+    CheckDirectory(f, QStringLiteral("Log"));
+    const QString created = values::ddMmmYyTime(f.host.now());
+
+    const QString results = f.path(QStringLiteral("Log/") + f.ResultsLogName);
+    if (!files::fileExists(results) &&
+        !files::replace(
+            results, records::headerBlock(QStringLiteral("Voltrake Results Log"), created) + CrLf))
+        logFilesFailed(f);
+
+    const QString history = f.path(QStringLiteral("Log/") + f.HistoryLogName);
+    if (!files::fileExists(history)) {
+        f.HistoryText = records::headerBlock(QStringLiteral("Voltrake History Log"), created);
+        AppendHistoryHeaders(f);
+        if (!files::replace(history, f.HistoryText + CrLf))
+            logFilesFailed(f);
+        f.HistoryVersion = versionText();
+        return;
+    }
+
+    const auto bytes = files::readAll(history);
+    if (!bytes)
+        logFilesFailed(f);
+    const QString text = files::decode(*bytes);
+    records::forEachLine(text, [&](QStringView line) {
+        if (line.size() == 11 && line.startsWith(u"Version "))
+            f.HistoryVersion = line.right(3).toString();
+    });
+}
+
+void BuildResultsReport(MainForm& f) {
+    const bool monthly = f.ticked(QStringLiteral("Period"));
+    const double periods = double(f.PeriodCount);
+    const QString periodCount = values::plainNumber(periods);
+
+    QString periodWord;
+    if (periods == 1)
+        periodWord = monthly ? QStringLiteral(" Month") : QStringLiteral(" Quarter");
+    else if (periods > 1)
+        periodWord = monthly ? QStringLiteral(" Months") : QStringLiteral(" Quarters");
+
+    const QString pRate = f.text(QStringLiteral("PRate"));
+    const double predicted = values::leadingValue(pRate);
+    QString predictWord;
+    if (predicted == 1)
+        predictWord = monthly ? QStringLiteral(" Month   ") : QStringLiteral(" Quarter ");
+    else if (predicted > 1)
+        predictWord = monthly ? QStringLiteral(" Months  ") : QStringLiteral(" Quarters");
+
+    auto t = [&f](const char* name) { return f.text(QLatin1String(name)); };
+    const QString taxWord = f.model.caption(QStringLiteral("VATH")).left(3);
+    const bool breakPoint = values::leadingValue(t("BPoint")) != 0;
+    const bool perDay = f.ticked(QStringLiteral("DRate"));
+    const bool disc1Percent = f.ticked(QStringLiteral("Disc1P"));
+    const bool disc2Fixed = f.ticked(QStringLiteral("Disc2F"));
+    const bool hasDisc1 = !t("Disc1").isEmpty();
+    const bool hasDisc2 = !t("Disc2").isEmpty();
+    const bool hasVat = !t("VAT").isEmpty();
+    const QDateTime now = f.host.now();
+
+    QString r;
+    r += values::shortDate(now.date()) + ' ' + values::timeOfDay(now.time()) + CrLf;
+    r += t("Notes") + CrLf + CrLf;
+    r += "Cost To Date (" + R(3, t("TDays")) + " Days)" + CrLf + "-----------------------" + CrLf;
+    r += "From                    : " + t("Date1") + CrLf;
+    r += "To                      : " + t("Date2") + CrLf;
+    r += "Period                  : " + R(4, periodCount) + "     Number Complete & Part" +
+         periodWord + "(s)" + CrLf;
+    r += "Normal Rate   Units Used: " + R(4, t("NRUnits"));
+    if (breakPoint && !perDay)
+        r += "     Normal Rate 2 after " + periodCount + " * " + t("BPoint") + "KWHrs";
+    if (breakPoint && perDay)
+        r += "     Normal Rate 2 after " + t("TDays") + " * " + t("BPoint") + " KWHrs/Day";
+    if (breakPoint)
+        r += CrLf + "Normal Rate 1 Units Used: " + R(4, t("R1Units"));
+    r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1Cost"));
+    if (!t("R2Units").isEmpty())
+        r += CrLf + "Normal Rate 2 Units Used: " + R(4, t("R2Units")) + "     at " +
+             R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2Cost"));
+    if (!t("CRUnits").isEmpty())
+        r += CrLf + "Cheap  Rate   Units Used: " + R(4, t("CRUnits")) + "     at " +
+             R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCost"));
+    if (!t("TSCharge").isEmpty())
+        r += CrLf + "Fixed Charge            :" + R(8, t("TSCharge")) + "  " + periodCount +
+             periodWord;
+    if (hasDisc1) {
+        r += CrLf + "Cost before Discount 1  : " + R(7, f.CostBeforeDiscount1) + CrLf +
+             "Discount 1              : " + R(7, "-" + t("D1Cost"));
+        if (!disc1Percent)
+            r += "  " + periodCount + periodWord;
+        else
+            r += "  at " + R(6, t("Disc1") + "%");
+    }
+    if (hasVat)
+        r += CrLf + "Cost before " + taxWord + "         : " + R(7, f.CostBeforeTax) + CrLf +
+             taxWord + "                     : " + R(7, t("VCost")) + "  at " +
+             R(6, t("VAT") + "0%");
+    if (hasDisc2 && !disc2Fixed)
+        r += CrLf + "Discount 2              : " +
+             R(7, "-" + values::currency(values::strictValue(t("Disc2")) * periods)) + "  " +
+             periodCount + periodWord;
+    if (hasDisc2 && disc2Fixed)
+        r += CrLf + "Discount 2              : " +
+             R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
+    r += CrLf + "Total Cost              : " + R(7, t("TVCost"));
+    r += CrLf + "Cost per Day            : " + R(7, t("CDay"));
+    r += CrLf + "Units used per Day      : " + R(7, t("UDay"));
+    r += CrLf + "C02 generated per Day   : " + R(6, t("CO2Day")) + "   Kgm" + CrLf;
+
+    if (predicted != 0) {
+        r += CrLf + "Cost Prediction Over " + pRate + predictWord + " (" + R(3, t("TDaysP")) +
+             " Days)" + CrLf + "------------------------------------------" + CrLf;
+        r += "From                    : " + t("Date1") + CrLf;
+        r += "Normal Rate   Units Used: " + R(4, t("NRUnitsP"));
+        if (breakPoint && !perDay)
+            r += "     Normal Rate 2 after " + pRate + " * " + t("BPoint") + "KWHrs";
+        if (breakPoint && perDay)
+            r += "     Normal Rate 2 after " + t("TDaysP") + " * " + t("BPoint") + "KWhrs/Day";
+        if (breakPoint)
+            r += CrLf + "Normal Rate 1 Units Used: " + R(4, t("R1UnitsP"));
+        r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1CostP"));
+        if (!t("R2UnitsP").isEmpty())
+            r += CrLf + "Normal Rate 2 Units Used: " + R(4, t("R2UnitsP")) + "     at " +
+                 R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2CostP"));
+        if (!t("CRUnits").isEmpty())
+            r += CrLf + "Cheap  Rate   Units Used: " + R(4, t("CRUnitsP")) + "     at " +
+                 R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCostP"));
+        if (!t("TSChargeP").isEmpty())
+            r += CrLf + "Fixed Charges           :" + R(8, t("TSChargeP")) + "  " + pRate +
+                 predictWord;
+        if (hasDisc1) {
+            r += CrLf + "Cost before Discount 1  : " + R(7, f.PredictedCostBeforeDiscount1) + CrLf +
+                 "Discount 1              : " + R(7, "-" + t("D1CostP"));
+            if (!disc1Percent)
+                r += "  " + pRate + predictWord;
+            else
+                r += "  at " + R(6, t("Disc1") + "%");
+        }
+        if (hasVat)
+            r += CrLf + "Cost before " + taxWord + "         : " + R(7, f.PredictedCostBeforeTax) +
+                 CrLf + taxWord + "                     : " + R(7, t("VCostP")) + "  at " +
+                 R(6, t("VAT") + "0%");
+        if (hasDisc2 && !disc2Fixed)
+            r += CrLf + "Discount 2              : " +
+                 R(7, "-" + values::currency(values::strictValue(t("Disc2")) *
+                                             values::strictValue(pRate))) +
+                 "  " + pRate + predictWord;
+        if (hasDisc2 && disc2Fixed)
+            r += CrLf + "Discount 2              : " +
+                 R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
+        r += CrLf + "Total Cost              : " + R(7, t("TVCostP")) + CrLf;
+    }
+
+    r += "----------------------------------------------------------------------" + CrLf + CrLf;
+    f.ReportText = r;
+}
+
+void AppendResultsLog(MainForm& f) {
+    CheckDirectory(f, QStringLiteral("Log"));
+    if (f.ReportText.isEmpty())
+        return;
+    if (!CheckFile(f, QStringLiteral("results log"), QStringLiteral("Log"), f.ResultsLogName))
+        return;
+    if (!files::append(f.path(QStringLiteral("Log/") + f.ResultsLogName), f.ReportText + CrLf))
+        f.message(LogFileError,
+                  "Unable to write to the log file " + f.ResultsLogName +
+                      ".\r\nThis may be a permissions problem.",
+                  Host::Buttons::Ok, Host::Icon::Warning);
+}
+
+namespace records {
+
+void viewLog(MainForm& f, const QString& description, const QString& name) {
+    CheckDirectory(f, QStringLiteral("Log"));
+    if (!CheckFile(f, description, QStringLiteral("Log"), name))
+        return;
+    if (!f.host.startEditor(f.path(QStringLiteral("Log/") + name)))
+        f.message(LogFileError,
+                  QStringLiteral("Unable to run Notepad\r\nCheck that it exists and\r\n"
+                                 "is working properly."),
+                  Host::Buttons::Ok, Host::Icon::Warning);
+}
+
+} // namespace records
+
+void ViewL_Click(MainForm& f) {
+    records::viewLog(f, QStringLiteral("results log"), f.ResultsLogName);
+}

@@ -1,0 +1,71 @@
+#include "records/records_log.h"
+
+#include "calc/mainform.h"
+#include "calc/values.h"
+#include "records/results.h"
+#include "shell/files.h"
+
+namespace records {
+
+QString versionLine() {
+    return QStringLiteral("Version ") + versionText();
+}
+
+QString headerBlock(const QString& title, const QString& created) {
+    return title + CrLf + versionLine() + CrLf + QStringLiteral("File Created") + CrLf + created +
+           CrLf + CrLf;
+}
+
+std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QStringView text) {
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    const QChar* base = text.data();
+    forEachLine(text,
+                [&](QStringView line) { spans.emplace_back(line.data() - base, line.size()); });
+    return spans;
+}
+
+QString lastLine(const QByteArray& bytes) {
+    qsizetype end = bytes.size();
+    if (end > 0 && bytes[end - 1] == '\n')
+        end -= end > 1 && bytes[end - 2] == '\r' ? 2 : 1;
+    else if (end > 0 && bytes[end - 1] == '\r')
+        --end;
+    qsizetype start = end;
+    while (start > 0 && bytes[start - 1] != '\n' && bytes[start - 1] != '\r')
+        --start;
+    return files::decode(bytes.sliced(start, end - start));
+}
+
+QString dateColumn(QStringView line) {
+    return line.left(11).trimmed().toString();
+}
+
+double readingColumn(QStringView line, qsizetype column) {
+    return values::leadingValue(line.mid(column - 1, 7).trimmed().toString());
+}
+
+bool isDataLine(QStringView line) {
+    // The readings are cheap to test and rule out headers and empty lines before the date.
+    if (readingColumn(line, 14) <= 1 && readingColumn(line, 23) <= 1)
+        return false;
+    return values::readsAsDate(dateColumn(line));
+}
+
+QString historyDate(const QString& text) {
+    if (text.size() <= 11)
+        return text;
+    const auto date = values::readDate(text);
+    return date ? values::ddMmmYyyy(*date) : text;
+}
+
+QString firstFreeName(MainForm& f, const QString& stem) {
+    const QString day = values::yymmdd(f.host.now().date());
+    for (int n = 1; n <= 32767; ++n) {
+        const QString name = QStringLiteral("Log/%1_%2_%3.log").arg(stem, day, QString::number(n));
+        if (!files::fileExists(f.path(name)))
+            return name;
+    }
+    return {};
+}
+
+} // namespace records

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <utility>
+#include <vector>
+
+class MainForm;
+
+// Pieces the results log, the history log, saving and archiving share.
+namespace records {
+
+inline const QString CrLf = QStringLiteral("\r\n");
+
+// The header block both logs start with: title, version line, "File Created", the moment of
+// creation and one empty line (the caller's write adds the line end after the last piece).
+QString headerBlock(const QString& title, const QString& created);
+QString versionLine();
+
+// The line-end rule of the log files: CR LF, a lone LF or a lone CR ends a line; a final line
+// without line end counts, a trailing line end adds no line. Calls f(line) for each line in
+// order and answers the number of lines.
+template <typename F> qsizetype forEachLine(QStringView text, F&& f);
+
+// [start, length) of every line, by the same rule.
+std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QStringView text);
+
+// The last line of a file's bytes by the same rule, decoded; empty for an empty file. Only the
+// end of the file is looked at.
+QString lastLine(const QByteArray& bytes);
+
+// The first 11 characters of a history line, trimmed: where the record keeps its date.
+QString dateColumn(QStringView line);
+// The leading-number value of a reading column (column 14 normal, 23 cheap), trimmed.
+double readingColumn(QStringView line, qsizetype column);
+// A line whose date column reads as a date and whose normal or cheap reading is above 1.
+bool isDataLine(QStringView line);
+
+// A date text as the history log keeps it: R(11) must never cut a date, so a text longer
+// than 11 characters that reads as a date is written as dd-mmm-yyyy of that date.
+QString historyDate(const QString& text);
+
+// The first "<stem>_yymmdd_<n>.log" below Log (n = 1, 2, ...) that names no file, as a path
+// relative to the working directory; empty when every sequence number is taken.
+QString firstFreeName(MainForm& f, const QString& stem);
+
+// Opens a log below Log in the text editor, after the directory and file checks.
+void viewLog(MainForm& f, const QString& description, const QString& name);
+
+template <typename F> qsizetype forEachLine(QStringView text, F&& f) {
+    const qsizetype n = text.size();
+    qsizetype start = 0, count = 0;
+    qsizetype nextCr = -1, nextLf = -1; // positions at or after start; n when none is left
+    while (start < n) {
+        if (nextCr < start) {
+            nextCr = text.indexOf(u'\r', start);
+            if (nextCr < 0)
+                nextCr = n;
+        }
+        if (nextLf < start) {
+            nextLf = text.indexOf(u'\n', start);
+            if (nextLf < 0)
+                nextLf = n;
+        }
+        const qsizetype end = std::min(nextCr, nextLf);
+        f(text.sliced(start, end - start));
+        ++count;
+        if (end == n)
+            break;
+        start = end + 1;
+        if (end == nextCr && start < n && text[start] == u'\n')
+            ++start;
+    }
+    return count;
+}
+
+} // namespace records
