@@ -46,6 +46,14 @@ static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
 
+std::unique_ptr<QWidget> buildVoltrakeMainDesign() {
+    initResources();
+    auto w = std::make_unique<QWidget>();
+    Ui::VoltrakeMain ui;
+    ui.setupUi(w.get());
+    return w;
+}
+
 MainWindow::MainWindow(MainForm& form, QWidget* parent)
     : QWidget(parent), form_(form), ui_(std::make_unique<Ui::VoltrakeMain>()) {
     initResources();

@@ -11,6 +11,10 @@ namespace Ui {
 class VoltrakeMain;
 }
 
+// VoltrakeMain exactly as designed in VoltrakeMain.ui, bound to nothing: to check the design
+// against the control table.
+std::unique_ptr<QWidget> buildVoltrakeMainDesign();
+
 // The window VoltrakeMain: the widgets of VoltrakeMain.ui bound by objectName to the controls
 // of MainForm's model. What the user types and clicks goes to the model; what the model holds
 // is mirrored onto the widgets.
