@@ -56,7 +56,9 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed and checked before the commit: Qt 6.4's commit() does not notice a buffered
+    // write that the disk refused (full disk) and would rename a truncated file into place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
