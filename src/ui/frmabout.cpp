@@ -8,6 +8,11 @@
 #include <QPixmap>
 #include <memory>
 
+// The logo is a resource of this static library; the linker keeps it only when it is named.
+static void initAboutResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 
 // The address as people write it: no scheme, no closing "/".
@@ -58,6 +63,7 @@ class AboutWindow : public QDialog {
 } // namespace
 
 QDialog* createAboutWindow(MainForm& f, QWidget* parent) {
+    initAboutResources();
     return new AboutWindow(f, parent);
 }
 
