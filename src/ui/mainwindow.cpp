@@ -112,6 +112,9 @@ void MainWindow::bind() {
                     [this, name] { form_.buttonClicked(name); });
         } else if (name == kLogo) {
             w->installEventFilter(this);
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            // Captions and status messages are shown as written, never as markup.
+            label->setTextFormat(Qt::PlainText);
         }
     }
 }

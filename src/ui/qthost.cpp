@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QWindow>
 
 void QtHost::attach(MainForm* form, MainWindow* mainWindow) {
     form_ = form;
@@ -132,21 +133,20 @@ void QtHost::setOnTop(const QString& window, bool onTop) {
             w->raise();
         return;
     }
-    // Changing a window flag hides the window; show it again where it was, without taking the
-    // focus from another window. A window the user was working in stays the active one.
-    const bool wasVisible = w->isVisible();
-    const bool wasActive = w->isActiveWindow();
-    const QRect geometry = w->geometry();
-    const bool noActivate = w->testAttribute(Qt::WA_ShowWithoutActivating);
-    w->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    w->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible) {
-        w->setGeometry(geometry);
-        w->show();
-        if (wasActive)
-            w->activateWindow();
+    const Qt::WindowFlags flags = w->windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+    QWindow* native = w->windowHandle();
+    if (native && w->isVisible()) {
+        // Set on the live window the flag only moves it between z-order bands. Going through
+        // QWidget::setWindowFlags would hide and re-show it, and on X11 the re-shown window
+        // loses its focus.
+        w->overrideWindowFlags(flags);
+        native->setFlags(flags);
+        return;
     }
-    w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+    // Not on screen: it takes the flag with it when it is shown. Nothing is shown here.
+    const QRect geometry = w->geometry();
+    w->setWindowFlags(flags);
+    w->setGeometry(geometry);
 }
 
 void QtHost::setFocus(const QString& control) {
