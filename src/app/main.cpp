@@ -28,6 +28,9 @@ int main(int argc, char** argv) {
 
     MainWindow window(form);
     host.attach(&form, &window);
+    // The other windows and the desktop show the main window's icon.
+    QApplication::setWindowIcon(window.windowIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("voltrake"));
     window.ensureLoaded();
     if (host.ended())
         return 0;
