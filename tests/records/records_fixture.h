@@ -120,7 +120,13 @@ class ReadOnlyLog {
         }
         QFile::setPermissions(log_, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                         QFileDevice::ReadOther | QFileDevice::ExeOther);
+        QFile probe(log_ + QStringLiteral("/probe"));
+        effective_ = !probe.open(QIODevice::WriteOnly);
+        if (!effective_)
+            probe.remove();
     }
+    // False when the directory could still be written to: the test then proves nothing.
+    bool effective() const { return effective_; }
     ~ReadOnlyLog() {
         QFile::setPermissions(log_, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                         QFileDevice::ExeOwner);
@@ -141,4 +147,5 @@ class ReadOnlyLog {
 
     QString log_;
     bool dropped_ = false;
+    bool effective_ = false;
 };

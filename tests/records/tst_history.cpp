@@ -256,6 +256,7 @@ void TestHistory::appendFailure() {
     f.HistoryText = "record";
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         QFile::setPermissions(ws.path("Log/Voltrake_H.log"), QFileDevice::ReadOwner);
         AppendHistoryLog(f);
     }
@@ -369,6 +370,7 @@ void TestHistory::removeLastReadOnly() {
     ws.form.setText("Date1", "kept");
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         Del_Last_Click(ws.form);
     }
     QCOMPARE(ws.read("Log/Voltrake_H.log"), content);
@@ -451,6 +453,7 @@ void TestHistory::getLastUnreadable() {
     ws.write("Log/Voltrake_H.log", linesOf(historyWith(1)));
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         QFile::setPermissions(ws.path("Log/Voltrake_H.log"), {});
         try {
             Get_Last_Click(ws.form);
@@ -638,6 +641,7 @@ void TestHistory::upgradeReadOnly() {
     ws.write("Log/Voltrake_H.log", content);
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         try {
             UpgradeHistoryLog(ws.form);
             QFAIL("the program should have ended");

@@ -156,6 +156,7 @@ void TestResults::logFilesCannotBeCreated() {
     nameLogs(ws.form);
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         ws.form.load(); // an event entry point, so the end of the program unwinds to it
         try {
             CreateLogFiles(ws.form);
@@ -546,6 +547,7 @@ void TestResults::appendFailure() {
     ws.form.ReportText = "entry\r\n";
     {
         ReadOnlyLog readOnly(ws);
+        QVERIFY(readOnly.effective());
         QFile::setPermissions(ws.path("Log/Voltrake.log"), QFileDevice::ReadOwner);
         AppendResultsLog(ws.form);
     }
