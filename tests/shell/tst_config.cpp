@@ -61,6 +61,7 @@ class TestConfig : public QObject {
     void wholeSettingsRoundHalvesToEven();
     void blankBeforeHashIsNotAComment();
     void missingFileEndsTheProgram();
+    void shippedFileIsInTheWrittenLayout();
 };
 
 void TestConfig::saveWritesTheWholeFile_data() {
@@ -479,6 +480,28 @@ void TestConfig::missingFileEndsTheProgram() {
     QCOMPARE(w.host.boxes[0].icon, Host::Icon::Error);
     QCOMPARE(w.form.ErrorLocation, 165);
     QVERIFY(w.host.ended);
+}
+
+// A new installation starts with a file Save Data could have written, with the example tariff
+// and without the automatic update check.
+void TestConfig::shippedFileIsInTheWrittenLayout() {
+    const QString shipped = QFINDTESTDATA("../../dist/Data/Voltrake.ini");
+    QVERIFY(!shipped.isEmpty());
+    QFile file(shipped);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QStringList lines = QString::fromLatin1(bytes).split("\r\n");
+    QCOMPARE(lines.takeLast(), QString());
+    QVERIFY(lines.value(2).startsWith("# "));
+    lines[2] = "# 05-Dec-26 04:40:50";
+    QCOMPARE(lines, replaced(exampleConfiguration(), "UpEnable=2", "UpEnable=1"));
+
+    LocaleScope scope("en_GB");
+    Workspace w;
+    w.write("Data/Voltrake.ini", bytes);
+    QVERIFY(!ends([&] { ReadConfiguration(w.form); }));
+    QCOMPARE(w.host.titles(), QStringList());
+    QCOMPARE(w.form.UpEnable, 1);
 }
 
 QTEST_GUILESS_MAIN(TestConfig)
