@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 // A tiny HTTP server on 127.0.0.1 answering canned responses, for tests only. Each request
@@ -112,3 +113,10 @@ class HttpServer {
 
     std::unique_ptr<QTcpServer> server_ = std::make_unique<QTcpServer>();
 };
+
+// A port on 127.0.0.1 where nothing listens.
+inline quint16 closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort(); // closed again when probe goes
+}

@@ -1,11 +1,8 @@
 #include "httpserver.h"
 #include "scriptedhost.h"
-#include "update/updatecheck.h"
 #include "update/updater.h"
 
 #include <QDir>
-#include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 #include <memory>
 
@@ -75,12 +72,6 @@ struct Check {
     }
 };
 
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort(); // closed again when probe goes
-}
-
 } // namespace
 
 class TestUpdater : public QObject {
@@ -88,25 +79,14 @@ class TestUpdater : public QObject {
 
   private slots:
     void initTestCase() {
-        // The expectations below are written for this version.
-        QCOMPARE(versionText(), QStringLiteral("3.1"));
+        QCOMPARE(versionText(), QStringLiteral("3.1")); // the expectations are written for it
     }
 
-    void startUpdateCheck() {
-        Workspace ws;
-        StartUpdateCheck(ws.form, true);
-        QCOMPARE(ws.form.ManualCheck, false);
-        ws.form.buttonClicked(QStringLiteral("Update"));
-        QCOMPARE(ws.form.ManualCheck, true);
-        QCOMPARE(ws.host.updateChecks, QStringList({"automatic", "manual"}));
-
-        ws.form.model.setEnabled(QStringLiteral("Update"), false); // a check is running
-        ws.form.buttonClicked(QStringLiteral("Update"));
-        QCOMPARE(ws.host.updateChecks.size(), 2);
-    }
-
-    void loadPreparesWindow() {
+    // -ShortUpdateTime poses as 0.9, fetches at tick 11 and gives up at tick 41.
+    void loadAndShortUpdateTime() {
         Check c;
+        c.server.response = HttpServer::held();
+        c.ws.form.RunMode = 5;
         c.load(true);
         QCOMPARE(c.window.caption, QStringLiteral("Voltrake Update Check"));
         QCOMPARE(c.window.shows, 1);
@@ -119,182 +99,20 @@ class TestUpdater : public QObject {
         QCOMPARE(c.form->model.toolTip("Download"),
                  QStringLiteral("Download the latest version of Voltrake"));
         QCOMPARE(c.enabledButtons(), QString());
-        QVERIFY(c.form->model.enabled("Exit"));
-        QVERIFY(c.form->model.enabled("Timer1"));
         QVERIFY(!c.ws.form.model.enabled("Update"));
-        QCOMPARE(c.form->RequestURL,
-                 c.server.root() + "software/misc/updatecheck.xml?PName=Voltrake&ampPVer=3.1.0.0");
-    }
 
-    // The fetch starts at the eleventh tick, with the query exactly as written.
-    void fetchStartsAtTickEleven() {
-        Check c;
-        c.server.response = HttpServer::held();
-        c.load(false);
         c.ticks(10);
-        QTest::qWait(200);
         QVERIFY(!c.form->urlGet1.Busy());
-        QVERIFY(c.server.targets.isEmpty());
         c.ticks(1);
-        QVERIFY(c.form->urlGet1.Busy());
         QTRY_COMPARE(c.server.targets.size(), 1);
         QCOMPARE(c.server.targets.first(),
-                 QByteArray("/software/misc/updatecheck.xml?PName=Voltrake&ampPVer=3.1.0.0"));
-        QVERIFY(c.server.heads.first().contains("Cache-Control: no-cache"));
-    }
-
-    void outcomes_data() {
-        QTest::addColumn<QByteArray>("version1");
-        QTest::addColumn<QByteArray>("version2");
-        QTest::addColumn<QByteArray>("history");
-        QTest::addColumn<QByteArray>("uninstall");
-        QTest::addColumn<bool>("manual");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("buttons");
-        QTest::addColumn<int>("shows");
-        QTest::addColumn<bool>("closed");
-
-        const QString available = "Version 3.2 of Voltrake is available ";
-        const QString download = "Click Download to get it\r\nClick History for change info and "
-                                 "Known Issues for any problems.\r\nSpring release";
-        const QString latest = "You have the latest version of Voltrake";
-        const QString issues =
-            "Click Known Issues to see any problems we are aware of.\r\nSpring release";
-        const QString all = "WebSite,History,KIssues,Download";
-        QTest::newRow("newer, manual")
-            << QByteArray("3.2") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << true << available << download << all << 1 << false;
-        QTest::newRow("newer, automatic comes forward")
-            << QByteArray("3.2") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << false << available << download << all << 1 << false;
-        QTest::newRow("newer, must uninstall")
-            << QByteArray("3.2") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("Yes")
-            << true << available << download + "\r\nYou must uninstall Voltrakefirst." << all << 1
-            << false;
-        QTest::newRow("newer, uninstall not exactly Yes")
-            << QByteArray("3.2") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("yes")
-            << true << available << download << all << 1 << false;
-        QTest::newRow("newer, history literally Error")
-            << QByteArray("3.2") << QByteArray("0.0") << QByteArray("Error") << QByteArray("No")
-            << true << available << download << "WebSite,KIssues,Download" << 1 << false;
-        QTest::newRow("equal, manual")
-            << QByteArray("3.1") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << true << latest << issues << "WebSite,History,KIssues" << 1 << false;
-        QTest::newRow("equal, automatic closes unseen")
-            << QByteArray("3.1") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << false << latest << issues << "WebSite,History,KIssues" << 0 << true;
-        QTest::newRow("older, manual")
-            << QByteArray("2.6") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << true << "Unrecognised version of Voltrake"
-            << "Contact Brantly for assistance." << QString() << 1 << false;
-        QTest::newRow("older, automatic closes unseen")
-            << QByteArray("2.6") << QByteArray("0.0") << QByteArray("h.htm") << QByteArray("No")
-            << false << "Unrecognised version of Voltrake"
-            << "Contact Brantly for assistance." << QString() << 0 << true;
-    }
-
-    void outcomes() {
-        QFETCH(QByteArray, version1);
-        QFETCH(QByteArray, version2);
-        QFETCH(QByteArray, history);
-        QFETCH(QByteArray, uninstall);
-        QFETCH(bool, manual);
-        QFETCH(QString, status);
-        QFETCH(QString, message);
-        QFETCH(QString, buttons);
-        QFETCH(int, shows);
-        QFETCH(bool, closed);
-
-        Check c;
-        Doc d;
-        d.version1 = version1;
-        d.version2 = version2;
-        d.history = history;
-        d.uninstall = uninstall;
-        c.server.response = HttpServer::ok(d.text());
-        QVERIFY(c.run(manual));
-
-        QCOMPARE(c.form->MissingTags, 0);
-        QCOMPARE(c.status(), status);
-        QCOMPARE(c.form->model.text("Message"), message);
-        QCOMPARE(c.enabledButtons(), buttons);
-        QCOMPARE(c.window.shows, shows);
-        QCOMPARE(c.form->Visible, shows == 1);
-        QCOMPARE(c.form->closed(), closed);
-        QCOMPARE(c.window.closes, closed ? 1 : 0);
-        // The main window's Update button is back exactly when the window is gone.
-        QCOMPARE(c.ws.form.model.enabled("Update"), closed);
-    }
-
-    void failures_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("manual");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("closed");
-
-        const QString failed = "Unable to contact web site";
-        const QString progress = "Getting latest version of Voltrake";
-        for (bool manual : {true, false}) {
-            const char* how = manual ? "manual" : "automatic";
-            QTest::addRow("incomplete document, %s", how)
-                << "incomplete" << manual << progress << !manual;
-            QTest::addRow("404, %s", how) << "404" << manual << failed << !manual;
-            QTest::addRow("connection refused, %s", how)
-                << "refused" << manual << failed << !manual;
-            QTest::addRow("larger than 1 MiB, %s", how) << "huge" << manual << failed << !manual;
-        }
-    }
-
-    void failures() {
-        QFETCH(QString, kind);
-        QFETCH(bool, manual);
-        QFETCH(QString, status);
-        QFETCH(bool, closed);
-
-        Check c;
-        Doc d;
-        if (kind == "incomplete") {
-            QByteArray text = d.text();
-            text.replace("</Uninstall>", "");
-            c.server.response = HttpServer::ok(text);
-        } else if (kind == "404") {
-            c.server.response = HttpServer::status(404, "Not Found", "<Name>x</Name>");
-        } else if (kind == "refused") {
-            c.ws.form.webSiteRoot = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort());
-        } else if (kind == "huge") {
-            c.server.response = HttpServer::ok(d.text() + QByteArray(urlGet::MaxBytes, ' '), false);
-        }
-        QVERIFY(c.run(manual));
-
-        QCOMPARE(c.status(), status);
-        QCOMPARE(c.form->model.text("Message"), QString());
-        QCOMPARE(c.enabledButtons(), QString());
-        QCOMPARE(c.window.shows, manual ? 1 : 0);
-        QCOMPARE(c.form->closed(), closed);
-        QCOMPARE(c.ws.form.model.enabled("Update"), closed);
-        if (kind == "incomplete")
-            QCOMPARE(c.form->MissingTags, 1);
-    }
-
-    // -ShortUpdateTime poses as version 0.9 and gives up at the 41st tick, answer or not.
-    void shortUpdateTime() {
-        Check c;
-        c.server.response = HttpServer::held();
-        c.ws.form.RunMode = 5;
-        c.load(true);
-        QCOMPARE(c.form->model.text("UVersion"), QStringLiteral("Voltrake Version 3.1"));
-        c.ticks(11);
-        QTRY_COMPARE(c.server.targets.size(), 1);
-        QVERIFY(c.server.targets.first().endsWith("?PName=Voltrake&ampPVer=0.9.0.0"));
+                 QByteArray("/software/misc/updatecheck.xml?PName=Voltrake&ampPVer=0.9.0.0"));
         c.ticks(29);
         QVERIFY(!c.form->closed());
         c.ticks(1);
-        QCOMPARE(c.form->TimerTicks, 41);
         QVERIFY(c.form->closed());
         QCOMPARE(c.window.closes, 1);
         QVERIFY(c.ws.form.model.enabled("Update"));
-        QVERIFY(!c.form->model.enabled("Timer1"));
     }
 
     void givesUpAfterTwoMinutes() {
@@ -303,13 +121,113 @@ class TestUpdater : public QObject {
         c.load(true);
         c.ticks(1200);
         QVERIFY(!c.form->closed());
-        QVERIFY(c.form->urlGet1.Busy());
-        c.ticks(1);
-        QVERIFY(c.form->closed());
         c.ticks(5);
+        QVERIFY(c.form->closed());
         QCOMPARE(c.form->TimerTicks, 1201);
         QCOMPARE(c.window.closes, 1);
         QVERIFY(c.ws.form.model.enabled("Update"));
+    }
+
+    void outcomes_data() {
+        QTest::addColumn<QByteArray>("version1");
+        QTest::addColumn<QByteArray>("history");
+        QTest::addColumn<QByteArray>("uninstall");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("buttons");
+        QTest::addColumn<bool>("closed");
+
+        const QString available = "Version 3.2 of Voltrake is available ";
+        const QString download = "Click Download to get it\r\nClick History for change info and "
+                                 "Known Issues for any problems.\r\nSpring release";
+        const QString all = "WebSite,History,KIssues,Download";
+        const QByteArray h = "h.htm";
+        QTest::newRow("newer, manual") << QByteArray("3.2") << h << QByteArray("No") << true
+                                       << available << download << all << false;
+        QTest::newRow("newer, automatic comes forward")
+            << QByteArray("3.2") << h << QByteArray("No") << false << available << download << all
+            << false;
+        QTest::newRow("newer, must uninstall")
+            << QByteArray("3.2") << h << QByteArray("Yes") << true << available
+            << download + "\r\nYou must uninstall Voltrakefirst." << all << false;
+        QTest::newRow("newer, history literally Error")
+            << QByteArray("3.2") << QByteArray("Error") << QByteArray("yes") << true << available
+            << download << "WebSite,KIssues,Download" << false;
+        QTest::newRow("equal, automatic closes unseen")
+            << QByteArray("3.1") << h << QByteArray("No") << false
+            << "You have the latest version of Voltrake"
+            << "Click Known Issues to see any problems we are aware of.\r\nSpring release"
+            << "WebSite,History,KIssues" << true;
+        QTest::newRow("older, manual") << QByteArray("2.6") << h << QByteArray("No") << true
+                                       << "Unrecognised version of Voltrake"
+                                       << "Contact Brantly for assistance." << QString() << false;
+    }
+
+    void outcomes() {
+        QFETCH(QByteArray, version1);
+        QFETCH(QByteArray, history);
+        QFETCH(QByteArray, uninstall);
+        QFETCH(bool, manual);
+        QFETCH(QString, status);
+        QFETCH(QString, message);
+        QFETCH(QString, buttons);
+        QFETCH(bool, closed);
+
+        Check c;
+        Doc d;
+        d.version1 = version1;
+        d.history = history;
+        d.uninstall = uninstall;
+        c.server.response = HttpServer::ok(d.text());
+        QVERIFY(c.run(manual));
+
+        QCOMPARE(c.status(), status);
+        QCOMPARE(c.form->model.text("Message"), message);
+        QCOMPARE(c.enabledButtons(), buttons);
+        QCOMPARE(c.window.shows, closed ? 0 : 1);
+        QCOMPARE(c.window.closes, closed ? 1 : 0);
+        // The main window's Update button is back exactly when the window is gone.
+        QCOMPARE(c.ws.form.model.enabled("Update"), closed);
+        QVERIFY(!QFile::exists(c.ws.path("Log/Updater.log"))); // no Log/LogOn.txt
+    }
+
+    void failures_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("status");
+
+        for (bool manual : {true, false}) {
+            const char* how = manual ? "manual" : "automatic";
+            QTest::addRow("incomplete document, %s", how)
+                << "incomplete" << manual << "Getting latest version of Voltrake";
+            QTest::addRow("404, %s", how) << "404" << manual << "Unable to contact web site";
+            QTest::addRow("refused, %s", how)
+                << "refused" << manual << "Unable to contact web site";
+        }
+    }
+
+    // A manual check reports and stays; an automatic one closes unseen.
+    void failures() {
+        QFETCH(QString, kind);
+        QFETCH(bool, manual);
+        QFETCH(QString, status);
+
+        Check c;
+        QByteArray text = Doc().text();
+        text.replace("</Uninstall>", "");
+        c.server.response = kind == "404" ? HttpServer::status(404, "Not Found", Doc().text())
+                                          : HttpServer::ok(text);
+        if (kind == "refused")
+            c.ws.form.webSiteRoot = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort());
+        QVERIFY(c.run(manual));
+
+        QCOMPARE(c.status(), status);
+        QCOMPARE(c.form->model.text("Message"), QString());
+        QCOMPARE(c.enabledButtons(), QString());
+        QCOMPARE(c.window.shows, manual ? 1 : 0);
+        QCOMPARE(c.form->closed(), !manual);
+        QCOMPARE(c.ws.form.model.enabled("Update"), !manual);
     }
 
     void buttons() {
@@ -317,37 +235,15 @@ class TestUpdater : public QObject {
         Doc d;
         c.server.response = HttpServer::ok(d.text());
         QVERIFY(c.run(true));
-        for (const char* b : {"WebSite", "History", "KIssues", "Download", "Logo"})
+        for (const char* b : {"WebSite", "History", "KIssues", "Download", "Logo", "Nothing"})
             c.form->buttonClicked(QString::fromLatin1(b));
         const QString root = c.server.root();
         QCOMPARE(c.ws.host.opened, QStringList({root + d.index, root + d.history, root + d.kissues,
                                                 root + d.download, root}));
-
         c.form->buttonClicked(QStringLiteral("Exit"));
-        QVERIFY(c.form->closed());
-        QVERIFY(c.ws.form.model.enabled("Update"));
         c.form->close(); // the frame's close after Exit changes nothing more
         QCOMPARE(c.window.closes, 1);
-    }
-
-    void disabledButtonsDoNothing() {
-        Check c;
-        c.load(true);
-        c.form->buttonClicked(QStringLiteral("Download"));
-        c.form->buttonClicked(QStringLiteral("NoSuchButton"));
-        QVERIFY(c.ws.host.opened.isEmpty());
-    }
-
-    // Events that arrive after the window has closed reach nothing.
-    void closedWindowIgnoresFetch() {
-        Check c;
-        c.server.response = HttpServer::slow({Doc().text()}, 300);
-        c.load(false);
-        c.ticks(11);
-        c.form->close();
-        QTest::qWait(700);
-        QCOMPARE(c.window.shows, 0);
-        QCOMPARE(c.status(), QStringLiteral("Please Wait - Checking for the latest version"));
+        QVERIFY(c.ws.form.model.enabled("Update"));
     }
 
     void updaterLog() {
@@ -362,17 +258,13 @@ class TestUpdater : public QObject {
         const QByteArray url = c.server.root().toLatin1() +
                                "software/misc/updatecheck.xml?PName=Voltrake&ampPVer=3.1.0.0";
         const QByteArray expected =
-            "Updater\r\nVersion 3.1\r\nFile Created\r\n" + t + "\r\n\r\n\r\n" +
-            // load: the request
-            t + "\r\n\r\nWeb URL\r\n-------\r\n" + url + "\r\n\r\n\r\n\r\n" +
-            // load: the program
+            "Updater\r\nVersion 3.1\r\nFile Created\r\n" + t + "\r\n\r\n\r\n" + //
+            t + "\r\n\r\nWeb URL\r\n-------\r\n" + url + "\r\n\r\n\r\n\r\n" +   //
             t +
             "\r\nUpdate Check\r\n\r\nProgram Data\r\n------------\r\n"
             "Control Mode :  0\r\nProgram Name :  Voltrake\r\nMajor Version:  3.1\r\n"
             "Minor Version:  0.0\r\n\r\n\r\n" +
-            // the document as it came, trimmed of blanks
             t + "\r\n\r\n" + "Web Page xml\r\n------------\r\n" + d.text() + "\r\n\r\n" +
-            // what was found in it
             "Web Page Data\r\n-------------\r\n"
             "Program Name :  Voltrake\r\n"
             "Major Version:  3.2\r\n"
@@ -385,9 +277,8 @@ class TestUpdater : public QObject {
             "Uninstall    :  No\r\n"
             "Error Count  :  0\r\n\r\n\r\n";
         QCOMPARE(c.ws.read("Log/Updater.log"), expected);
-        QVERIFY(c.ws.host.boxes.isEmpty());
 
-        // A second check appends to the file without a new header.
+        // The next check appends without a new header.
         FakeWindow second;
         UpdaterForm again(c.ws.form, second);
         again.load(false);
@@ -395,55 +286,47 @@ class TestUpdater : public QObject {
         QVERIFY(log.startsWith(expected));
         QCOMPARE(log.count("File Created"), 1);
         QCOMPARE(log.count("Web URL"), 2);
-    }
-
-    void noUpdaterLogWithoutLogOn() {
-        Check c;
-        c.server.response = HttpServer::ok(Doc().text());
-        QVERIFY(c.run(true));
-        QVERIFY(!QFile::exists(c.ws.path("Log/Updater.log")));
         QVERIFY(c.ws.host.boxes.isEmpty());
     }
 
-    void updaterLogCannotBeCreated() {
-        Check c;
-        c.ws.write("Log/LogOn.txt", "");
-        QDir(c.ws.dir()).mkpath("Log/Updater.log"); // a directory where the file should go
-        c.load(true);
-        QCOMPARE(c.ws.host.titles(), QStringList({"Updater Log File Error"}));
-        QCOMPARE(c.ws.host.boxes.first().text,
-                 QStringLiteral("Unable to create the log file Updater.log.\r\nThis may be a "
-                                "permissions problem.\r\nThe program will now terminate."));
-        QVERIFY(c.ws.host.ended);
-        QVERIFY(!c.form->model.enabled("Timer1"));
-        QCOMPARE(c.window.shows, 0);
+    void logFailuresEndProgram_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("cannot create") << "create" << QStringList{"Updater Log File Error"};
+        QTest::newRow("cannot write")
+            << "write" << QStringList{"Voltrake Log File Error", "Updater Log File Write Error"};
+        QTest::newRow("no Log directory") << "nodir" << QStringList{"Voltrake log Directory Error"};
     }
 
-    void updaterLogCannotBeWritten() {
+    void logFailuresEndProgram() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, titles);
         Check c;
         c.ws.write("Log/LogOn.txt", "");
         c.server.response = HttpServer::ok(Doc().text());
+        if (kind == "create")
+            QDir(c.ws.dir()).mkpath("Log/Updater.log"); // a directory where the file should go
+        if (kind == "nodir")
+            QDir(c.ws.path("Log")).removeRecursively();
         c.load(true);
-        QVERIFY(QFile::remove(c.ws.path("Log/Updater.log")));
-        c.ticks(11);
-        QTRY_VERIFY(!c.form->urlGet1.Busy());
-        QCOMPARE(c.ws.host.titles(),
-                 QStringList({"Voltrake Log File Error", "Updater Log File Write Error"}));
-        QCOMPARE(c.ws.host.boxes.last().text,
-                 QStringLiteral("Unable to write to the log file Updater.log.\r\nThis may be a "
-                                "permissions problem.\r\nThe program will now terminate."));
+        if (kind == "write") {
+            QVERIFY(QFile::remove(c.ws.path("Log/Updater.log")));
+            c.ticks(11);
+            QTRY_VERIFY(!c.form->urlGet1.Busy());
+        }
+        QCOMPARE(c.ws.host.titles(), titles);
         QVERIFY(c.ws.host.ended);
-        c.ticks(5); // the program has ended: nothing more happens
-        QCOMPARE(c.form->TimerTicks, 11);
-    }
-
-    void missingLogDirectoryEndsProgram() {
-        Check c;
-        QDir(c.ws.path("Log")).removeRecursively();
-        c.load(true);
-        QCOMPARE(c.ws.host.titles(), QStringList({"Voltrake log Directory Error"}));
-        QVERIFY(c.ws.host.ended);
-        QCOMPARE(c.window.shows, 0);
+        const QString end = "This may be a permissions problem.\r\nThe program will now terminate.";
+        if (kind == "create")
+            QCOMPARE(c.ws.host.boxes.last().text,
+                     "Unable to create the log file Updater.log.\r\n" + end);
+        if (kind == "write")
+            QCOMPARE(c.ws.host.boxes.last().text,
+                     "Unable to write to the log file Updater.log.\r\n" + end);
+        const int ticks = c.form->TimerTicks;
+        c.ticks(20); // the program has ended: nothing more happens
+        QCOMPARE(c.form->TimerTicks, ticks);
+        QCOMPARE(c.window.shows, kind == "write" ? 1 : 0);
     }
 
     void parse_data() {
@@ -453,13 +336,13 @@ class TestUpdater : public QObject {
         QTest::addColumn<QString>("message");
 
         const QString full = QString::fromLatin1(Doc().text());
+        QString binary;
+        for (int i = 0; i < 256; ++i)
+            binary += QChar(i);
         QTest::newRow("complete") << full << 0 << "Voltrake"
                                   << "Spring release";
         QTest::newRow("empty") << QString() << 9 << "Error"
                                << "Error";
-        QString binary;
-        for (int i = 0; i < 256; ++i)
-            binary += QChar(i);
         QTest::newRow("binary") << binary << 9 << "Error"
                                 << "Error";
         QTest::newRow("1 MiB of opening tags")
@@ -469,28 +352,15 @@ class TestUpdater : public QObject {
             << QString(full).replace("<Name>Voltrake</Name>", "</Name>Voltrake<Name>") << 1
             << "Error"
             << "Spring release";
-        QTest::newRow("closing tag right before opening tag")
-            << QString(full).replace("<Message>Spring release</Message>", "</Message><Message>")
-            << 1 << "Voltrake"
-            << "Error";
-        QTest::newRow("no closing Uninstall")
-            << QString(full).replace("</Uninstall>", "") << 1 << "Voltrake"
-            << "Spring release";
-        QTest::newRow("empty value")
-            << QString(full).replace("Spring release", "") << 0 << "Voltrake"
+        QTest::newRow("empty value, tags in other case")
+            << QString(full).replace("Spring release", "").replace("<Name>", "<name>") << 1
+            << "Error"
             << "";
-        QTest::newRow("tags match case")
-            << QString(full).replace("<Name>", "<name>") << 1 << "Error"
-            << "Spring release";
-        QTest::newRow("first occurrence wins") << "<Name>A</Name><Name>B</Name>" + full << 0 << "A"
-                                               << "Spring release";
         QTest::newRow("first opening to first closing")
-            << QString(full).replace("<Name>Voltrake", "<Name><Name>Voltrake") << 0
-            << "<Name>Voltrake"
-            << "Spring release";
-        QTest::newRow("value spans lines")
-            << QString(full).replace("Spring release", "Line one\r\nLine two") << 0 << "Voltrake"
-            << "Line one\r\nLine two";
+            << "<Name>A</Name><Name>B</Name>" +
+                   QString(full).replace("<Message>", "<Message><Message>")
+            << 0 << "A"
+            << "<Message>Spring release";
     }
 
     void parse() {
@@ -517,42 +387,21 @@ class TestUpdater : public QObject {
         QTest::newRow("2.6 against 2.5") << "2.5"
                                          << "2.6"
                                          << "0.0" << 1;
-        QTest::newRow("3.2 against 3.1") << "3.1"
-                                         << "3.2"
-                                         << "0.0" << 1;
-        QTest::newRow("same") << "3.1"
-                              << "3.1"
-                              << "0.0" << 0;
         QTest::newRow("minor part ignored") << "3.1"
                                             << "3.1"
                                             << "7.3" << 0;
         QTest::newRow("2.10 reads as 2.1") << "2.9"
                                            << "2.10"
                                            << "0.0" << -1;
-        QTest::newRow("3.10 equals 3.1") << "3.1"
-                                         << "3.10"
-                                         << "0.0" << 0;
         QTest::newRow("huge") << "3.1"
                               << "9999999999.9"
                               << "0.0" << 1;
         QTest::newRow("not a number") << "3.1"
                                       << "abc"
                                       << "0.0" << -1;
-        QTest::newRow("empty") << "3.1"
-                               << ""
-                               << "" << -1;
         QTest::newRow("posing as 0.9") << "0.9"
                                        << "1.0"
                                        << "0.0" << 1;
-        QTest::newRow("posing as 0.9, published 0.9") << "0.9"
-                                                      << "0.9"
-                                                      << "0.0" << 0;
-        QTest::newRow("blanks are skipped") << "3.1"
-                                            << " 3 . 2"
-                                            << "0.0" << 1;
-        QTest::newRow("major only") << "3.1"
-                                    << "4"
-                                    << "" << 1;
     }
 
     void compare() {
@@ -568,15 +417,11 @@ class TestUpdater : public QObject {
         form.PubName = QStringLiteral("Voltrake");
         form.PubVersion1 = version1;
         form.PubVersion2 = version2;
-        const bool newer = form.CompareVersions();
-        QCOMPARE(newer, outcome == 1);
+        QCOMPARE(form.CompareVersions(), outcome == 1);
         const QString status = form.model.text(QStringLiteral("Status"));
-        if (outcome == 1)
-            QCOMPARE(status, "Version " + version1 + " of Voltrake is available ");
-        else if (outcome == 0)
-            QCOMPARE(status, QStringLiteral("You have the latest version of Voltrake"));
-        else
-            QCOMPARE(status, QStringLiteral("Unrecognised version of Voltrake"));
+        QCOMPARE(status, outcome == 1   ? "Version " + version1 + " of Voltrake is available "
+                         : outcome == 0 ? QStringLiteral("You have the latest version of Voltrake")
+                                        : QStringLiteral("Unrecognised version of Voltrake"));
     }
 };
 
