@@ -3,6 +3,7 @@
 #include "shell/instance.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUuid>
 #include <QtTest>
 
@@ -29,8 +30,11 @@ QString hold(QProcess& p, const QString& name) {
     return QString::fromLatin1(p.readLine()).trimmed();
 }
 
+QStringList usedNames;
+
 QString uniqueName() {
-    return "VoltrakeTest-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    usedNames.append("VoltrakeTest-" + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    return usedNames.last();
 }
 
 } // namespace
@@ -39,6 +43,7 @@ class TestInstance : public QObject {
     Q_OBJECT
 
   private slots:
+    void cleanupTestCase();
     void secondCopySeesTheFirst();
     void markGoesWithAKilledCopy();
     void thisProcessHoldsTheMarkForLife();
@@ -96,6 +101,13 @@ void TestInstance::programsStartedByACopyDoNotKeepItsMark() {
     ::kill(pid_t(sleeper), SIGKILL);
 
     QCOMPARE(answer, QString("alone"));
+}
+
+// The marks live as lock files in the runtime directory; the test's own go with it.
+void TestInstance::cleanupTestCase() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    for (const QString& name : usedNames)
+        QFile::remove(dir + '/' + name + ".lock");
 }
 
 QTEST_GUILESS_MAIN(TestInstance)
