@@ -41,7 +41,6 @@ void urlGet::DownloadStart(const QString& URL, int Mode) {
     ElapsedMs = 0;
     StartTick = tickCount();
     received_.clear();
-    redirects_ = 0;
 
     // The address is sent as written: tolerant parsing keeps an odd query such as "&amp"
     // without a semicolon exactly as it stands. An address that cannot be fetched starts
@@ -147,7 +146,6 @@ void urlGet::redirected(const QUrl& target) {
                               .arg(target.toDisplayString(QUrl::RemoveUserInfo)));
         return;
     }
-    ++redirects_;
     emit reply_->redirectAllowed();
 }
 

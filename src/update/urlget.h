@@ -73,5 +73,4 @@ class urlGet : public QObject {
     QPointer<QNetworkReply> reply_;
     QByteArray received_; // the body of the running fetch so far
     QString scheme_;      // scheme the fetch started with; redirects must keep it
-    int redirects_ = 0;
 };
