@@ -11,97 +11,90 @@ class TestWeb : public QObject {
     Q_OBJECT
 
   private slots:
-    void helpOpensTheIndexPage();
-    void helpWithoutIndexPage();
-    void helpWithoutBrowser();
-    void helpWithoutHelpDirectory();
+    void help_data();
+    void help();
     void webPages_data();
     void webPages();
-    void webSiteWithoutBrowser();
     void aboutShowsTheWindow();
 };
 
-void TestWeb::helpOpensTheIndexPage() {
-    Workspace w;
-    w.write("Help/index.htm", "<html></html>");
-
-    w.form.buttonClicked("Help1");
-
-    QCOMPARE(w.host.opened, QStringList{w.path("Help/index.htm")});
-    QCOMPARE(w.host.titles(), QStringList());
+void TestWeb::help_data() {
+    QTest::addColumn<bool>("helpDir");
+    QTest::addColumn<bool>("indexPage");
+    QTest::addColumn<bool>("browser");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("opens the index page") << true << true << true << ""
+                                          << "" << false;
+    QTest::newRow("no index page") << true << false << true << "Voltrake Help File Error"
+                                   << "The help file is either missing or\r\ncorrupted. "
+                                      "Reinstall the program\r\nto correct the error.\r\n"
+                                   << false;
+    QTest::newRow("no browser") << true << true << false << "Voltrake Error"
+                                << "Unable to launch Browser." << false;
+    QTest::newRow("no Help directory") << false << false << true << "Voltrake Help Directory Error"
+                                       << "The Help directory does not exist.\r\nTo restore the "
+                                          "Help directory\r\nreinstall the program.\r\nThe "
+                                          "program will now terminate."
+                                       << true;
 }
 
-void TestWeb::helpWithoutIndexPage() {
+void TestWeb::help() {
+    QFETCH(bool, helpDir);
+    QFETCH(bool, indexPage);
+    QFETCH(bool, browser);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(bool, ends);
     Workspace w;
+    if (!helpDir)
+        QVERIFY(QDir(w.dir()).rmdir("Help"));
+    if (indexPage)
+        w.write("Help/index.htm", "<html></html>");
+    w.host.openSucceeds = browser;
 
     w.form.buttonClicked("Help1");
 
-    QCOMPARE(w.host.opened, QStringList());
-    QCOMPARE(w.host.titles(), QStringList{"Voltrake Help File Error"});
-    QCOMPARE(w.host.boxes[0].text, QString("The help file is either missing or\r\n"
-                                           "corrupted. Reinstall the program\r\n"
-                                           "to correct the error.\r\n"));
-    QCOMPARE(w.host.boxes[0].icon, Host::Icon::Warning);
-    QVERIFY(!w.form.ended());
-}
-
-void TestWeb::helpWithoutBrowser() {
-    Workspace w;
-    w.write("Help/index.htm", "<html></html>");
-    w.host.openSucceeds = false;
-
-    w.form.buttonClicked("Help1");
-
-    QCOMPARE(w.host.titles(), QStringList{"Voltrake Error"});
-    QCOMPARE(w.host.boxes[0].text, QString("Unable to launch Browser."));
-    QCOMPARE(w.host.boxes[0].icon, Host::Icon::None);
-    QVERIFY(!w.form.ended());
-}
-
-void TestWeb::helpWithoutHelpDirectory() {
-    Workspace w;
-    QVERIFY(QDir(w.dir()).rmdir("Help"));
-
-    w.form.buttonClicked("Help1");
-
-    QCOMPARE(w.host.titles(), QStringList{"Voltrake Help Directory Error"});
-    QVERIFY(w.form.ended());
+    QCOMPARE(w.host.opened, indexPage ? QStringList{w.path("Help/index.htm")} : QStringList());
+    QCOMPARE(w.host.titles(), title.isEmpty() ? QStringList() : QStringList{title});
+    if (!title.isEmpty())
+        QCOMPARE(w.host.boxes[0].text, text);
+    QCOMPARE(w.form.ended(), ends);
 }
 
 void TestWeb::webPages_data() {
     QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("page");
-    QTest::newRow("logo opens the home page") << "Logo"
-                                              << "";
-    QTest::newRow("a page below the root") << "page"
-                                           << "software/index.htm";
+    QTest::addColumn<bool>("browser");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("logo opens the home page") << "Logo" << true << "http://www.example.org/";
+    QTest::newRow("a page below the root")
+        << "software/index.htm" << true << "http://www.example.org/software/index.htm";
+    QTest::newRow("no browser") << "" << false << "http://www.example.org/";
 }
 
 void TestWeb::webPages() {
     QFETCH(QString, action);
-    QFETCH(QString, page);
+    QFETCH(bool, browser);
+    QFETCH(QString, opened);
     Workspace w;
     w.form.webSiteRoot = "http://www.example.org/";
+    w.host.openSucceeds = browser;
 
     if (action == "Logo")
         w.form.buttonClicked("Logo");
     else
-        OpenWebPage(w.form, page);
+        OpenWebPage(w.form, action);
 
-    QCOMPARE(w.host.opened, QStringList{"http://www.example.org/" + page});
-    QCOMPARE(w.host.titles(), QStringList());
-}
-
-void TestWeb::webSiteWithoutBrowser() {
-    Workspace w;
-    w.host.openSucceeds = false;
-
-    OpenWebPage(w.form, "");
-
-    QCOMPARE(w.host.titles(), QStringList{"Voltrake Error"});
-    QCOMPARE(w.host.boxes[0].text, QString("Unable to launch Browser."));
-    QCOMPARE(w.host.boxes[0].buttons, Host::Buttons::Ok);
-    QCOMPARE(w.host.boxes[0].icon, Host::Icon::None);
+    QCOMPARE(w.host.opened, QStringList{opened});
+    if (browser) {
+        QCOMPARE(w.host.titles(), QStringList());
+    } else {
+        QCOMPARE(w.host.titles(), QStringList{"Voltrake Error"});
+        QCOMPARE(w.host.boxes[0].text, QString("Unable to launch Browser."));
+        QCOMPARE(w.host.boxes[0].buttons, Host::Buttons::Ok);
+        QCOMPARE(w.host.boxes[0].icon, Host::Icon::None);
+    }
 }
 
 void TestWeb::aboutShowsTheWindow() {
