@@ -177,19 +177,36 @@ QString monthAbbrev(const QLocale& locale, int month) {
 }
 
 int monthFromName(const QString& name, const QLocale& locale) {
-    const QString n = name.toCaseFolded();
-    auto same = [&](const QString& candidate) {
-        QString c = candidate.toCaseFolded();
-        if (c.endsWith(QLatin1Char('.')))
-            c.chop(1);
-        return !c.isEmpty() && c == n;
+    // The names each month is known by, case-folded, for the locale asked about last: reading a
+    // long history log asks thousands of times in a row, and the locale's tables are slow.
+    struct Names {
+        QLocale locale;
+        bool filled = false;
+        std::array<QStringList, 12> month;
     };
+    thread_local Names names;
+    if (!names.filled || names.locale != locale) {
+        for (int m = 1; m <= 12; ++m) {
+            QStringList candidates;
+            for (QString c : {locale.monthName(m, QLocale::ShortFormat),
+                              locale.monthName(m, QLocale::LongFormat),
+                              locale.standaloneMonthName(m, QLocale::ShortFormat),
+                              QString::fromLatin1(englishShort[m - 1]),
+                              QString::fromLatin1(englishLong[m - 1])}) {
+                c = c.toCaseFolded();
+                if (c.endsWith(QLatin1Char('.')))
+                    c.chop(1);
+                if (!c.isEmpty())
+                    candidates.append(c);
+            }
+            names.month[m - 1] = candidates;
+        }
+        names.locale = locale;
+        names.filled = true;
+    }
+    const QString n = name.toCaseFolded();
     for (int m = 1; m <= 12; ++m) {
-        if (same(locale.monthName(m, QLocale::ShortFormat)) ||
-            same(locale.monthName(m, QLocale::LongFormat)) ||
-            same(locale.standaloneMonthName(m, QLocale::ShortFormat)) ||
-            same(QString::fromLatin1(englishShort[m - 1])) ||
-            same(QString::fromLatin1(englishLong[m - 1])))
+        if (names.month[m - 1].contains(n))
             return m;
     }
     return 0;
