@@ -112,14 +112,14 @@ void BuildHistoryRecord(MainForm& f) {
             const auto bytes = files::readAll(path);
             if (!bytes)
                 throw readError();
-            const QString text = files::decode(*bytes);
-            QStringView lastView;
-            records::forEachLine(text, [&](QStringView l) {
+            // Lines are told apart on the bytes; only the columns looked at are decoded.
+            QByteArrayView lastBytes;
+            records::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView l) {
                 if (records::isDataLine(l))
                     ++dataLines;
-                lastView = l;
+                lastBytes = l;
             });
-            last = lastView.toString();
+            last = records::decode(lastBytes);
         }
 
         f.ErrorLocation = 212;
@@ -245,14 +245,14 @@ void Del_Last_Click(MainForm& f) {
         const auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        const QString text = files::decode(*bytes);
-        const auto spans = records::lineSpans(text);
+        const auto spans = records::lineSpans(*bytes);
         lines = qsizetype(spans.size());
         // The final line is the record to remove; the last data line before it is the last
         // line to keep. Searching backwards stops at the first one found.
         qsizetype lastData = 0;
         for (qsizetype i = lines - 2; i >= 0; --i) {
-            if (records::isDataLine(QStringView(text).sliced(spans[i].first, spans[i].second))) {
+            if (records::isDataLine(
+                    QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second))) {
                 lastData = i + 1;
                 break;
             }
@@ -276,18 +276,17 @@ void Del_Last_Click(MainForm& f) {
         const auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        const QString text = files::decode(*bytes);
-        const auto spans = records::lineSpans(text);
+        const auto spans = records::lineSpans(*bytes);
         // The file changed under us and no longer has the lines to keep: leave it alone.
         if (qsizetype(spans.size()) < keep)
             return historyOpenFailed(f);
-        QString kept;
+        QByteArray kept;
         kept.reserve(keep > 0 ? spans[keep - 1].first + spans[keep - 1].second + 2 : 0);
         for (qsizetype i = 0; i < keep; ++i) {
-            kept += QStringView(text).sliced(spans[i].first, spans[i].second);
-            kept += CrLf;
+            kept += QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second);
+            kept += "\r\n";
         }
-        if (!files::replace(path, kept))
+        if (!files::replace(path, records::decode(kept)))
             return historyOpenFailed(f);
     }
 

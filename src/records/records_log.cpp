@@ -4,6 +4,7 @@
 #include "calc/values.h"
 #include "records/results.h"
 #include "shell/files.h"
+#include "shell/startup.h"
 
 namespace records {
 
@@ -16,15 +17,22 @@ QString headerBlock(const QString& title, const QString& created) {
            CrLf + CrLf;
 }
 
-std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QStringView text) {
+std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QByteArrayView bytes) {
     std::vector<std::pair<qsizetype, qsizetype>> spans;
-    const QChar* base = text.data();
-    forEachLine(text,
-                [&](QStringView line) { spans.emplace_back(line.data() - base, line.size()); });
+    const char* base = bytes.data();
+    forEachLine(bytes,
+                [&](QByteArrayView line) { spans.emplace_back(line.data() - base, line.size()); });
     return spans;
 }
 
-QString lastLine(const QByteArray& bytes) {
+QString decode(QByteArrayView bytes) {
+    const auto differs = [](char c) { return uchar(c) >= 0x80 && uchar(c) <= 0x9f; };
+    if (std::any_of(bytes.begin(), bytes.end(), differs))
+        return files::decode(bytes.toByteArray());
+    return QString::fromLatin1(bytes);
+}
+
+QString lastLine(QByteArrayView bytes) {
     qsizetype end = bytes.size();
     if (end > 0 && bytes[end - 1] == '\n')
         end -= end > 1 && bytes[end - 2] == '\r' ? 2 : 1;
@@ -33,7 +41,7 @@ QString lastLine(const QByteArray& bytes) {
     qsizetype start = end;
     while (start > 0 && bytes[start - 1] != '\n' && bytes[start - 1] != '\r')
         --start;
-    return files::decode(bytes.sliced(start, end - start));
+    return decode(bytes.sliced(start, end - start));
 }
 
 QString dateColumn(QStringView line) {
@@ -51,6 +59,11 @@ bool isDataLine(QStringView line) {
     return values::readsAsDate(dateColumn(line));
 }
 
+bool isDataLine(QByteArrayView line) {
+    // The date and both readings lie within the first 29 columns.
+    return isDataLine(QStringView(decode(line.first(std::min<qsizetype>(29, line.size())))));
+}
+
 QString historyDate(const QString& text) {
     if (text.size() <= 11)
         return text;
@@ -66,6 +79,17 @@ QString firstFreeName(MainForm& f, const QString& stem) {
             return name;
     }
     return {};
+}
+
+void viewLog(MainForm& f, const QString& description, const QString& name) {
+    CheckDirectory(f, QStringLiteral("Log"));
+    if (!CheckFile(f, description, QStringLiteral("Log"), name))
+        return;
+    if (!f.host.startEditor(f.path(QStringLiteral("Log/") + name)))
+        f.message(QStringLiteral("Voltrake Log File Error"),
+                  QStringLiteral("Unable to run Notepad\r\nCheck that it exists and\r\n"
+                                 "is working properly."),
+                  Host::Buttons::Ok, Host::Icon::Warning);
 }
 
 } // namespace records

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,15 +22,21 @@ QString versionLine();
 
 // The line-end rule of the log files: CR LF, a lone LF or a lone CR ends a line; a final line
 // without line end counts, a trailing line end adds no line. Calls f(line) for each line in
-// order and answers the number of lines.
+// order and answers the number of lines. Works on decoded text and, since CR and LF are single
+// bytes in the code page, on the file's bytes alike.
 template <typename F> qsizetype forEachLine(QStringView text, F&& f);
+template <typename F> qsizetype forEachLine(QByteArrayView bytes, F&& f);
 
-// [start, length) of every line, by the same rule.
-std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QStringView text);
+// [start, length) of every line of the bytes, by the same rule.
+std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QByteArrayView bytes);
+
+// Bytes of a file as text, exactly as files::decode gives them. Logs are mostly plain text, so
+// the usual case takes a quicker road: the code page equals Latin-1 outside 0x80-0x9F.
+QString decode(QByteArrayView bytes);
 
 // The last line of a file's bytes by the same rule, decoded; empty for an empty file. Only the
 // end of the file is looked at.
-QString lastLine(const QByteArray& bytes);
+QString lastLine(QByteArrayView bytes);
 
 // The first 11 characters of a history line, trimmed: where the record keeps its date.
 QString dateColumn(QStringView line);
@@ -36,6 +44,8 @@ QString dateColumn(QStringView line);
 double readingColumn(QStringView line, qsizetype column);
 // A line whose date column reads as a date and whose normal or cheap reading is above 1.
 bool isDataLine(QStringView line);
+// The same test on a line of the file's bytes, decoding only the columns it looks at.
+bool isDataLine(QByteArrayView line);
 
 // A date text as the history log keeps it: R(11) must never cut a date, so a text longer
 // than 11 characters that reads as a date is written as dd-mmm-yyyy of that date.
@@ -48,18 +58,20 @@ QString firstFreeName(MainForm& f, const QString& stem);
 // Opens a log below Log in the text editor, after the directory and file checks.
 void viewLog(MainForm& f, const QString& description, const QString& name);
 
-template <typename F> qsizetype forEachLine(QStringView text, F&& f) {
+namespace detail {
+template <typename View, typename Char, typename F>
+qsizetype forEachLine(View text, Char cr, Char lf, F&& f) {
     const qsizetype n = text.size();
     qsizetype start = 0, count = 0;
     qsizetype nextCr = -1, nextLf = -1; // positions at or after start; n when none is left
     while (start < n) {
         if (nextCr < start) {
-            nextCr = text.indexOf(u'\r', start);
+            nextCr = text.indexOf(cr, start);
             if (nextCr < 0)
                 nextCr = n;
         }
         if (nextLf < start) {
-            nextLf = text.indexOf(u'\n', start);
+            nextLf = text.indexOf(lf, start);
             if (nextLf < 0)
                 nextLf = n;
         }
@@ -69,10 +81,19 @@ template <typename F> qsizetype forEachLine(QStringView text, F&& f) {
         if (end == n)
             break;
         start = end + 1;
-        if (end == nextCr && start < n && text[start] == u'\n')
+        if (end == nextCr && start < n && text[start] == lf)
             ++start;
     }
     return count;
+}
+} // namespace detail
+
+template <typename F> qsizetype forEachLine(QStringView text, F&& f) {
+    return detail::forEachLine(text, QChar(u'\r'), QChar(u'\n'), std::forward<F>(f));
+}
+
+template <typename F> qsizetype forEachLine(QByteArrayView bytes, F&& f) {
+    return detail::forEachLine(bytes, '\r', '\n', std::forward<F>(f));
 }
 
 } // namespace records

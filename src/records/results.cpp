@@ -199,21 +199,6 @@ void AppendResultsLog(MainForm& f) {
                   Host::Buttons::Ok, Host::Icon::Warning);
 }
 
-namespace records {
-
-void viewLog(MainForm& f, const QString& description, const QString& name) {
-    CheckDirectory(f, QStringLiteral("Log"));
-    if (!CheckFile(f, description, QStringLiteral("Log"), name))
-        return;
-    if (!f.host.startEditor(f.path(QStringLiteral("Log/") + name)))
-        f.message(LogFileError,
-                  QStringLiteral("Unable to run Notepad\r\nCheck that it exists and\r\n"
-                                 "is working properly."),
-                  Host::Buttons::Ok, Host::Icon::Warning);
-}
-
-} // namespace records
-
 void ViewL_Click(MainForm& f) {
     records::viewLog(f, QStringLiteral("results log"), f.ResultsLogName);
 }
