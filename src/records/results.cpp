@@ -52,10 +52,10 @@ void CreateLogFiles(MainForm& f) {
     const auto bytes = files::readAll(history);
     if (!bytes)
         logFilesFailed(f);
-    const QString text = files::decode(*bytes);
-    records::forEachLine(text, [&](QStringView line) {
-        if (line.size() == 11 && line.startsWith(u"Version "))
-            f.HistoryVersion = line.right(3).toString();
+    // A version line is plain text; only its last three characters need decoding.
+    records::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView line) {
+        if (line.size() == 11 && line.startsWith("Version "))
+            f.HistoryVersion = records::decode(line.sliced(8));
     });
 }
 

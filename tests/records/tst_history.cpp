@@ -1,6 +1,7 @@
 #include "calc/errors.h"
 #include "calc/values.h"
 #include "records/history.h"
+#include "records/records_log.h"
 #include "records/results.h"
 #include "records_fixture.h"
 
@@ -48,6 +49,8 @@ class TestHistory : public QObject {
     Q_OBJECT
 
   private slots:
+    void lineRule_data();
+    void lineRule();
     void newHistoryLog();
     void firstSave();
     void recordFields_data();
@@ -75,6 +78,35 @@ class TestHistory : public QObject {
     void upgradeReadOnly();
     void viewHistory();
 };
+
+// The readers split the file's bytes themselves; they must agree with the file helpers.
+void TestHistory::lineRule_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    for (const char* s : {"", "a", "a\r\n", "a\r\n\r\n", "a\r\r\n", "a\n\r", "\r", "\n", "\r\n",
+                          "\n\n", "a\rb\nc\r\nd", "\x80\x9f\xa0\xff\r\n\x81"})
+        QTest::addRow("hex %s", QByteArray(s).toHex().constData()) << QByteArray(s);
+    QTest::newRow("every byte") << all;
+    QTest::newRow("every byte twice, CR first") << all + "\r" + all;
+}
+
+void TestHistory::lineRule() {
+    QFETCH(QByteArray, bytes);
+    const QString text = files::decode(bytes);
+    const QStringList expected = files::splitLines(text);
+    QStringList fromBytes;
+    records::forEachLine(QByteArrayView(bytes),
+                         [&](QByteArrayView l) { fromBytes.append(records::decode(l)); });
+    QCOMPARE(fromBytes, expected);
+    QStringList fromText;
+    records::forEachLine(QStringView(text), [&](QStringView l) { fromText.append(l.toString()); });
+    QCOMPARE(fromText, expected);
+    QCOMPARE(records::decode(bytes), text);
+    QCOMPARE(records::lastLine(bytes), expected.isEmpty() ? QString() : expected.last());
+    QCOMPARE(qsizetype(records::lineSpans(bytes).size()), expected.size());
+}
 
 void TestHistory::newHistoryLog() {
     LocaleScope locale("en_GB");
