@@ -24,15 +24,36 @@ bool within(double v, double low, double high) {
     return v >= low && v <= high;
 }
 
-// Zero-or-range: an empty text or a number, whose value is 0 or inside the range.
+bool zeroOrWithin(double v, double low, double high) {
+    return v == 0 || within(v, low, high);
+}
+
+// The rules test the leading-number value, while the field is then formatted and calculated
+// from its strict value. Where the two differ ("10,000" leads with 10 and reads as 10000) both
+// must pass, so that no value outside the range slips through.
 bool zeroOrRange(const QString& text, double low, double high) {
-    const double v = values::leadingValue(text);
-    return (text.isEmpty() || values::readsAsNumber(text)) && (v == 0 || within(v, low, high));
+    if (text.isEmpty())
+        return true;
+    return values::readsAsNumber(text) && zeroOrWithin(values::leadingValue(text), low, high) &&
+           zeroOrWithin(values::strictValue(text), low, high);
 }
 
 // Range: a number inside the range; empty or 0 is refused.
 bool inRange(const QString& text, double low, double high) {
-    return values::readsAsNumber(text) && within(values::leadingValue(text), low, high);
+    return values::readsAsNumber(text) && within(values::leadingValue(text), low, high) &&
+           within(values::strictValue(text), low, high);
+}
+
+// A meter reading must be a number that both rules read alike (not 12abc, not 1,000): the
+// rules between readings use one, the calculation the other.
+bool readingInRange(const QString& text, double low, double high, bool zeroAllowed) {
+    if (zeroAllowed && text.isEmpty())
+        return true;
+    if (!values::readsAsNumber(text))
+        return false;
+    const double v = values::leadingValue(text);
+    return v == values::strictValue(text) &&
+           (zeroAllowed ? zeroOrWithin(v, low, high) : within(v, low, high));
 }
 
 void check(MainForm& f, bool accepted, const QString& message) {
@@ -146,15 +167,13 @@ void readingValueChecks(MainForm& f) {
         auto t = [&](const QString& name) { return f.text(name); };
         check(f, values::readsAsDate(t(u"Date1"_s)), u"Date 1 must be a valid date"_s);
         check(f, values::readsAsDate(t(u"Date2"_s)), u"Date 2 must be a valid date"_s);
-        // A normal reading must be a number as a whole: the calculation reads it strictly,
-        // so 12abc must be refused here rather than end the program there.
-        check(f, inRange(t(u"NRead1"_s), 1, 999900),
+        check(f, readingInRange(t(u"NRead1"_s), 1, 999900, false),
               u"Normal Rate Reading 1 must be between 1 and 999900"_s);
-        check(f, inRange(t(u"NRead2"_s), 11, 999999),
+        check(f, readingInRange(t(u"NRead2"_s), 11, 999999, false),
               u"Normal Rate Reading 2 must be between 11 and 999999"_s);
-        check(f, zeroOrRange(t(u"CRead1"_s), 1, 999900),
+        check(f, readingInRange(t(u"CRead1"_s), 1, 999900, true),
               u"Cheap Rate Reading 1 must be either 0 or between 1 and 999900"_s);
-        check(f, zeroOrRange(t(u"CRead2"_s), 11, 999999),
+        check(f, readingInRange(t(u"CRead2"_s), 11, 999999, true),
               u"Cheap Rate Reading 2 must be either 0 or between 11 and 999999"_s);
     }
 
@@ -167,12 +186,10 @@ void readingValueChecks(MainForm& f) {
 
 void CheckBreakPoint(MainForm& f) {
     const QString text = f.text(u"BPoint"_s);
-    const double v = values::leadingValue(text);
-    const bool notNumber = !text.isEmpty() && !values::readsAsNumber(text);
     const bool perDay = f.ticked(u"DRate"_s);
-    if (!perDay && (notNumber || (v != 0 && (v < 10 || v > 3000))))
+    if (!perDay && !zeroOrRange(text, 10, 3000))
         complain(f, BreakPointPerPeriodMessage);
-    if (perDay && (notNumber || (v != 0 && (v < 0.5 || v > 9.99))))
+    if (perDay && !zeroOrRange(text, 0.5, 9.99))
         complain(f, BreakPointPerDayMessage);
 
     if (f.DataErrors.isEmpty()) {

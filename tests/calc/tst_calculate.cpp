@@ -52,8 +52,12 @@ void TestCalculate::messages_data() {
         << "Break Point between Normal Rates must be 0 or between 10 and 3000\n"
            "Cheap Rate must be 0 or between 0.010000 and 0.990000\n"
            "Date 2 must be a valid date\nNormal Rate Reading 1 must be between 1 and 999900\n";
-    QTest::newRow("reading 12abc") << "NRead2=2200abc"
-                                   << "Normal Rate Reading 2 must be between 11 and 999999\n";
+    // Texts whose leading number differs from their value as a whole.
+    QTest::newRow("12abc, 1,000, 10,000")
+        << "NRead2=2200abc;NRead1=1,000;SCharge=10,000"
+        << "Fixed Charge must be either 0 or between 5 and 99\n"
+           "Normal Rate Reading 1 must be between 1 and 999900\n"
+           "Normal Rate Reading 2 must be between 11 and 999999\n";
     QTest::newRow("Disc2 1, Disc1 30%") << "Disc1P;Disc2=1;Disc1=30"
                                         << "";
     QTest::newRow("Disc2 0.5, Disc1 45%, PRate 5")
