@@ -114,8 +114,9 @@ void BuildHistoryRecord(MainForm& f) {
                 throw readError();
             // Lines are told apart on the bytes; only the columns looked at are decoded.
             QByteArrayView lastBytes;
+            const QLocale locale;
             records::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView l) {
-                if (records::isDataLine(l))
+                if (records::isDataLine(l, locale))
                     ++dataLines;
                 lastBytes = l;
             });
@@ -185,8 +186,9 @@ void UpgradeHistoryLog(MainForm& f) {
     const QString text = files::decode(*bytes);
     upgraded.reserve(upgraded.size() + text.size() + text.size() / 20);
     qsizetype written = 0;
+    const QLocale locale;
     records::forEachLine(text, [&](QStringView line) {
-        if (!records::isDataLine(line))
+        if (!records::isDataLine(line, locale))
             return;
         if (written % 40 == 0 && written >= 36)
             upgraded += headers;

@@ -48,20 +48,21 @@ QString dateColumn(QStringView line) {
     return line.left(11).trimmed().toString();
 }
 
-double readingColumn(QStringView line, qsizetype column) {
-    return values::leadingValue(line.mid(column - 1, 7).trimmed().toString());
+double readingColumn(QStringView line, qsizetype column, const QLocale& locale) {
+    return values::leadingValue(line.mid(column - 1, 7).trimmed().toString(), locale);
 }
 
-bool isDataLine(QStringView line) {
+bool isDataLine(QStringView line, const QLocale& locale) {
     // The readings are cheap to test and rule out headers and empty lines before the date.
-    if (readingColumn(line, 14) <= 1 && readingColumn(line, 23) <= 1)
+    if (readingColumn(line, 14, locale) <= 1 && readingColumn(line, 23, locale) <= 1)
         return false;
-    return values::readsAsDate(dateColumn(line));
+    return values::readsAsDate(dateColumn(line), locale);
 }
 
-bool isDataLine(QByteArrayView line) {
+bool isDataLine(QByteArrayView line, const QLocale& locale) {
     // The date and both readings lie within the first 29 columns.
-    return isDataLine(QStringView(decode(line.first(std::min<qsizetype>(29, line.size())))));
+    return isDataLine(QStringView(decode(line.first(std::min<qsizetype>(29, line.size())))),
+                      locale);
 }
 
 QString historyDate(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
@@ -41,11 +42,12 @@ QString lastLine(QByteArrayView bytes);
 // The first 11 characters of a history line, trimmed: where the record keeps its date.
 QString dateColumn(QStringView line);
 // The leading-number value of a reading column (column 14 normal, 23 cheap), trimmed.
-double readingColumn(QStringView line, qsizetype column);
+double readingColumn(QStringView line, qsizetype column, const QLocale& locale = QLocale());
 // A line whose date column reads as a date and whose normal or cheap reading is above 1.
-bool isDataLine(QStringView line);
+// Scans of a whole log pass the locale once instead of asking for it on every line.
+bool isDataLine(QStringView line, const QLocale& locale = QLocale());
 // The same test on a line of the file's bytes, decoding only the columns it looks at.
-bool isDataLine(QByteArrayView line);
+bool isDataLine(QByteArrayView line, const QLocale& locale = QLocale());
 
 // A date text as the history log keeps it: R(11) must never cut a date, so a text longer
 // than 11 characters that reads as a date is written as dd-mmm-yyyy of that date.
