@@ -212,9 +212,9 @@ void TestResults::report_data() {
 
     QTest::newRow("break point per quarter, two quarters")
         << QStringList()
-        << QStringList{"BPoint=500",     "TDays=190",          "NRUnits=1234",    "R1Units=1000",
-                       "R2Units=234",    "NormalR2=£0.130000", "NR1Cost=£123.46", "NR2Cost=£30.42",
-                       "TVCost=£153.88", "CDay=£0.81",         "UDay=6.49",       "CO2Day=3.4"}
+        << QString("BPoint=500;TDays=190;NRUnits=1234;R1Units=1000;R2Units=234;NormalR2=£0.130000"
+                   ";NR1Cost=£123.46;NR2Cost=£30.42;TVCost=£153.88;CDay=£0.81;UDay=6.49;CO2Day=3.4")
+               .split(';')
         << 2.0
         << top("190", "   2     Number Complete & Part Quarters(s)") +
                QStringList{"Normal Rate   Units Used: 1234     Normal Rate 2 after 2 * 500KWHrs",
@@ -347,35 +347,14 @@ void TestResults::report_data() {
 
     QTest::newRow("everything, quarterly")
         << QStringList{"Disc2F"}
-        << QStringList{"TDays=190",
-                       "BPoint=500",
-                       "NRUnits=1234",
-                       "R1Units=1000",
-                       "R2Units=234",
-                       "NormalR2=£0.130000",
-                       "NR1Cost=£123.46",
-                       "NR2Cost=£30.42",
-                       "TSCharge=£60.00",
-                       "Disc1=£5.00",
-                       "D1Cost=£10.00",
-                       "CostBeforeDiscount1=£213.88",
-                       "CostBeforeTax=£203.88",
-                       "Disc2=£2.50",
-                       "TVCost=£201.38",
-                       "UDay=6.49",
-                       "CO2Day=3.4",
-                       "PRate=4",
-                       "TDaysP=365",
-                       "NRUnitsP=2371",
-                       "R1UnitsP=2000",
-                       "R2UnitsP=371",
-                       "NR1CostP=£246.91",
-                       "NR2CostP=£48.23",
-                       "TSChargeP=£120.00",
-                       "D1CostP=£20.00",
-                       "PredictedCostBeforeDiscount1=£415.14",
-                       "PredictedCostBeforeTax=£395.14",
-                       "TVCostP=£392.64"}
+        << QString("TDays=190;BPoint=500;NRUnits=1234;R1Units=1000;R2Units=234;NormalR2=£0.130000"
+                   ";NR1Cost=£123.46;NR2Cost=£30.42;TSCharge=£60.00;Disc1=£5.00;D1Cost=£10.00"
+                   ";CostBeforeDiscount1=£213.88;CostBeforeTax=£203.88;Disc2=£2.50;TVCost=£201.38"
+                   ";UDay=6.49;CO2Day=3.4;PRate=4;TDaysP=365;NRUnitsP=2371;R1UnitsP=2000"
+                   ";R2UnitsP=371;NR1CostP=£246.91;NR2CostP=£48.23;TSChargeP=£120.00"
+                   ";D1CostP=£20.00;PredictedCostBeforeDiscount1=£415.14"
+                   ";PredictedCostBeforeTax=£395.14;TVCostP=£392.64")
+               .split(';')
         << 2.0
         << top("190", "   2     Number Complete & Part Quarters(s)") +
                QStringList{"Normal Rate   Units Used: 1234     Normal Rate 2 after 2 * 500KWHrs",
@@ -406,41 +385,15 @@ void TestResults::report_data() {
 
     QTest::newRow("everything, monthly with a break point per day")
         << QStringList{"Period", "DRate", "Disc1P"}
-        << QStringList{"VAT=5.0",
-                       "VATH=VAT:",
-                       "BPoint=5.50",
-                       "R1Units=522",
-                       "R2Units=290",
-                       "NormalR2=£0.130000",
-                       "NR1Cost=£64.44",
-                       "NR2Cost=£37.70",
-                       "CRUnits=345",
-                       "CheapR=£0.065000",
-                       "CRCost=£22.43",
-                       "TSCharge=£30.00",
-                       "Disc1=10.00",
-                       "D1Cost=£15.46",
-                       "CostBeforeDiscount1=£154.57",
-                       "CostBeforeTax=£139.11",
-                       "VCost=£6.96",
-                       "Disc2=£1.00",
-                       "TVCost=£143.07",
-                       "CDay=£1.51",
-                       "PRate=2",
-                       "TDaysP=61",
-                       "NRUnitsP=523",
-                       "R1UnitsP=335.5",
-                       "R2UnitsP=187.5",
-                       "NR1CostP=£41.42",
-                       "NR2CostP=£24.38",
-                       "CRUnitsP=222",
-                       "CRCostP=£14.43",
-                       "TSChargeP=£20.00",
-                       "D1CostP=£10.02",
-                       "PredictedCostBeforeDiscount1=£100.25",
-                       "PredictedCostBeforeTax=£90.23",
-                       "VCostP=£4.51",
-                       "TVCostP=£92.74"}
+        << QString("VAT=5.0;VATH=VAT:;BPoint=5.50;R1Units=522;R2Units=290;NormalR2=£0.130000"
+                   ";NR1Cost=£64.44;NR2Cost=£37.70;CRUnits=345;CheapR=£0.065000;CRCost=£22.43"
+                   ";TSCharge=£30.00;Disc1=10.00;D1Cost=£15.46;CostBeforeDiscount1=£154.57"
+                   ";CostBeforeTax=£139.11;VCost=£6.96;Disc2=£1.00;TVCost=£143.07;CDay=£1.51"
+                   ";PRate=2;TDaysP=61;NRUnitsP=523;R1UnitsP=335.5;R2UnitsP=187.5;NR1CostP=£41.42"
+                   ";NR2CostP=£24.38;CRUnitsP=222;CRCostP=£14.43;TSChargeP=£20.00;D1CostP=£10.02"
+                   ";PredictedCostBeforeDiscount1=£100.25;PredictedCostBeforeTax=£90.23"
+                   ";VCostP=£4.51;TVCostP=£92.74")
+               .split(';')
         << 3.0
         << top(" 95", "   3     Number Complete & Part Months(s)") +
                QStringList{
