@@ -124,13 +124,6 @@ void TestRobustness::killedMidWrite() {
             QVERIFY(got.endsWith("Qtr\r\n"));
             QVERIFY((history + records).toLatin1().startsWith(got));
         }
-        // No half-written temporary file is left behind either.
-        const auto filesIn = [&](const QString& d) {
-            return QDir(w.path(d)).entryList(QDir::Files | QDir::Hidden);
-        };
-        QCOMPARE(filesIn("."), QStringList{"file.txt"});
-        QCOMPARE(filesIn("Data"), QStringList{"Voltrake.ini"});
-        QVERIFY(filesIn("Log").size() <= 1);
     }
 }
 
