@@ -57,8 +57,10 @@ Timing timeMs(int runs, const std::function<void()>& setup, const std::function<
 }
 
 // A history log of exactly `total` lines as saves write it: header, start record, daily
-// records, column headers before every 41st data line. Dates in the given form.
-QByteArray historyLog(int total, const std::function<QString(const QDate&)>& date) {
+// records, column headers before every 41st data line. Dates in the given form; the money
+// symbol of the fixed charges decides whether the file is plain Latin-1 ("£") or not ("€").
+QByteArray historyLog(int total, const std::function<QString(const QDate&)>& date,
+                      const QString& money) {
     const QString header =
         "Voltrake History Log\r\nVersion 3.1\r\nFile Created\r\n05-Dec-26 04:40:50\r\n\r\n\r\n";
     const QString columns =
@@ -76,7 +78,8 @@ QByteArray historyLog(int total, const std::function<QString(const QDate&)>& dat
         }
         text += date(day).rightJustified(11) + ", " +
                 QString::number(1000 + data).rightJustified(7) +
-                ",     500, .123456, .000000, F    0, .065000,  £30.00,  5.0%,       ,         ,"
+                ",     500, .123456, .000000, F    0, .065000,  " + money +
+                "30.00,  5.0%,       ,         ,"
                 "  Qtr\r\n";
         ++lines;
         ++data;
@@ -107,12 +110,12 @@ int main(int argc, char** argv) {
     };
 
     std::printf("History log of 32,767 lines, %d runs, milliseconds: median (fastest)\n\n", runs);
-    std::printf("%-24s %18s %18s %8s\n", "", "short date", "dd-mmm-yyyy", "target");
+    std::printf("%-24s %19s %19s %7s\n", "", "short date, pound", "dd-mmm-yyyy, euro", "target");
 
-    const QByteArray shortLog =
-        historyLog(32767, [](const QDate& d) { return values::shortDate(d); });
-    const QByteArray namedLog =
-        historyLog(32767, [](const QDate& d) { return values::ddMmmYyyy(d); });
+    const QByteArray shortLog = historyLog(
+        32767, [](const QDate& d) { return values::shortDate(d); }, "£");
+    const QByteArray namedLog = historyLog(
+        32767, [](const QDate& d) { return values::ddMmmYyyy(d); }, "€");
     std::vector<Timing> build, last, remove, wc;
     for (const QByteArray* log : {&shortLog, &namedLog}) {
         write(*log);
@@ -133,13 +136,15 @@ int main(int argc, char** argv) {
         write(*log);
     }
     auto row = [](const char* name, const std::vector<Timing>& t, const char* target) {
-        std::printf("%-24s %9.2f (%6.2f) %9.2f (%6.2f) %8s\n", name, t[0].median, t[0].fastest,
+        std::printf("%-24s %10.2f (%6.2f) %10.2f (%6.2f) %7s\n", name, t[0].median, t[0].fastest,
                     t[1].median, t[1].fastest, target);
     };
     row("Calculation's read", build, "<= 10");
     row("Get Last", last, "<= 5");
     row("Remove Last", remove, "<= 20");
     row("wc -l (with its start)", wc, "");
-    std::printf("\nFile size %lld bytes\n", static_cast<long long>(shortLog.size()));
+    std::printf("\nFiles of %lld and %lld bytes, %lld lines each\n",
+                static_cast<long long>(shortLog.size()), static_cast<long long>(namedLog.size()),
+                static_cast<long long>(shortLog.count('\n')));
     return 0;
 }
