@@ -154,7 +154,11 @@ void readConfiguration(MainForm& f) {
         f.ErrorLocation = 164;
         // Each change runs the box's click action, as a user's click would.
         f.model.setChecked(QStringLiteral("OnTop"), f.RunOnTop == 2);
+        // The Disc1P click empties Disc1 (an amount is not carried over as a percentage), but
+        // the value just read belongs to the mode just read: put it back.
+        const QString disc1Text = f.text(QStringLiteral("Disc1"));
         f.model.setChecked(QStringLiteral("Disc1P"), disc1 == 2);
+        f.setText(QStringLiteral("Disc1"), disc1Text);
         f.model.setChecked(QStringLiteral("Disc2F"), disc2 == 2);
         f.model.setChecked(QStringLiteral("DRate"), f.DRateSetting == 2);
         f.model.setChecked(QStringLiteral("AutoSave"), f.LogLevel == 2);

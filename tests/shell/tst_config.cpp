@@ -216,7 +216,9 @@ void TestConfig::resetRestoresWhatWasSaved() {
     QCOMPARE(w.host.titles(), QStringList());
     QVERIFY(!w.read("Data/Voltrake.ini").contains(','));
 
-    // The user edits, then throws the edits away.
+    // The user edits, switching Discount 1 to an amount, then throws the edits away: the
+    // restored percentage survives the Disc1P click that Reset Data runs.
+    f.model.setChecked("Disc1P", false);
     for (const auto& [name, value] : fields)
         f.setText(name, values::plainNumber(value + 1));
     f.BreakPointUnits = "0";
