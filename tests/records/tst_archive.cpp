@@ -44,6 +44,7 @@ class TestArchive : public QObject {
     void twiceADay();
     void failure();
     void readOnlyLogDirectory();
+    void readOnlyLogReplaced();
     void missingLog();
 };
 
@@ -157,6 +158,18 @@ void TestArchive::readOnlyLogDirectory() {
         QCOMPARE(ws.read("Log/Voltrake.log"), WithReport);
         QCOMPARE(logFiles(ws), QStringList{"Voltrake.log"});
     }
+}
+
+void TestArchive::readOnlyLogReplaced() {
+    LocaleScope locale("en_GB");
+    Workspace ws;
+    nameLogs(ws.form);
+    ws.write("Log/Voltrake.log", WithReport);
+    QFile::setPermissions(ws.path("Log/Voltrake.log"), QFileDevice::ReadOwner);
+    Archive_Click(ws.form);
+    QCOMPARE(ws.read("Log/Voltrake.log"), freshLog());
+    QCOMPARE(ws.read("Log/Voltrake_261205_1.log"), WithReport);
+    QCOMPARE(ws.host.boxes.size(), 1);
 }
 
 void TestArchive::missingLog() {
