@@ -2,7 +2,6 @@
 
 #include "errors.h"
 
-#include <QRegularExpression>
 #include <array>
 #include <cfloat>
 #include <charconv>
@@ -212,24 +211,115 @@ int monthFromName(const QString& name, const QLocale& locale) {
     return 0;
 }
 
-int fullYear(const QString& digits) {
-    const int y = digits.toInt();
-    if (digits.size() <= 2)
-        return y < 30 ? 2000 + y : 1900 + y;
-    return y;
+enum class Order { DMY, MDY, YMD };
+
+// Order of day, month and year in the locale's short date form; kept for the locale asked
+// about last, since a history log asks once per line.
+Order dateOrder(const QLocale& locale) {
+    struct Cached {
+        QLocale locale;
+        bool filled = false;
+        Order order = Order::DMY;
+    };
+    thread_local Cached cached;
+    if (!cached.filled || cached.locale != locale) {
+        const QString f = locale.dateFormat(QLocale::ShortFormat);
+        const qsizetype d = f.indexOf(QLatin1Char('d'));
+        const qsizetype m = f.indexOf(QLatin1Char('M'));
+        const qsizetype y = f.indexOf(QLatin1Char('y'));
+        cached.order = (y >= 0 && y < m && y < d) ? Order::YMD
+                       : (m >= 0 && m < d)        ? Order::MDY
+                                                  : Order::DMY;
+        cached.locale = locale;
+        cached.filled = true;
+    }
+    return cached.order;
 }
 
-// Order of day, month and year in the locale's short date form, as "dmy", "mdy" or "ymd".
-QString dateOrder(const QLocale& locale) {
-    const QString f = locale.dateFormat(QLocale::ShortFormat);
-    const qsizetype d = f.indexOf(QLatin1Char('d'));
-    const qsizetype m = f.indexOf(QLatin1Char('M'));
-    const qsizetype y = f.indexOf(QLatin1Char('y'));
-    if (y >= 0 && y < m && y < d)
-        return QStringLiteral("ymd");
-    if (m >= 0 && m < d)
-        return QStringLiteral("mdy");
-    return QStringLiteral("dmy");
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Reads up to maxDigits ASCII digits at i; returns how many were read.
+int digitsAt(QStringView t, qsizetype& i, int maxDigits, int& value) {
+    int n = 0;
+    value = 0;
+    while (i < t.size() && n < maxDigits && isAsciiDigit(t[i])) {
+        value = value * 10 + (t[i].unicode() - '0');
+        ++i, ++n;
+    }
+    return n;
+}
+
+bool isDateSeparator(QChar c, bool commaToo) {
+    return c.isSpace() || c == QLatin1Char('-') || c == QLatin1Char('/') || c == QLatin1Char('.') ||
+           (commaToo && c == QLatin1Char(','));
+}
+
+int yearFrom(int value, int digits) {
+    if (digits <= 2)
+        return value < 30 ? 2000 + value : 1900 + value;
+    return value;
+}
+
+// day, month and year as numbers: "5/1/2012", "05.01.12", "2012-01-05"
+std::optional<QDate> numericDate(QStringView t, const QLocale& locale) {
+    qsizetype i = 0;
+    int a = 0, b = 0, c = 0;
+    const int na = digitsAt(t, i, 4, a);
+    if (na == 0 || i >= t.size())
+        return std::nullopt;
+    const QChar sep = t[i];
+    if (sep != QLatin1Char('/') && sep != QLatin1Char('.') && sep != QLatin1Char('-'))
+        return std::nullopt;
+    ++i;
+    if (digitsAt(t, i, 2, b) == 0 || i >= t.size() || t[i] != sep)
+        return std::nullopt;
+    ++i;
+    const int nc = digitsAt(t, i, 4, c);
+    if (nc == 0 || i != t.size())
+        return std::nullopt;
+    const Order order = na >= 3 ? Order::YMD : dateOrder(locale);
+    QDate date;
+    if (order == Order::YMD)
+        date = QDate(yearFrom(a, na), b, c);
+    else if (order == Order::MDY)
+        date = QDate(yearFrom(c, nc), a, b);
+    else
+        date = QDate(yearFrom(c, nc), b, a);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+// day, month name and year: "05-Jan-2012", "5 March 12", "05-janv.-2012"
+std::optional<QDate> namedDate(QStringView t, const QLocale& locale) {
+    qsizetype i = 0;
+    int day = 0, year = 0;
+    if (digitsAt(t, i, 2, day) == 0)
+        return std::nullopt;
+    const qsizetype sepStart = i;
+    while (i < t.size() && isDateSeparator(t[i], false))
+        ++i;
+    if (i == sepStart)
+        return std::nullopt;
+    const qsizetype nameStart = i;
+    while (i < t.size() && !isAsciiDigit(t[i]) && !isDateSeparator(t[i], true))
+        ++i;
+    if (i == nameStart)
+        return std::nullopt;
+    const QStringView name = t.mid(nameStart, i - nameStart);
+    const qsizetype sep2 = i;
+    while (i < t.size() && isDateSeparator(t[i], true))
+        ++i;
+    if (i == sep2)
+        return std::nullopt;
+    const int ny = digitsAt(t, i, 4, year);
+    if ((ny != 2 && ny != 4) || i != t.size())
+        return std::nullopt;
+    const int month = monthFromName(name.toString(), locale);
+    if (month == 0)
+        return std::nullopt;
+    const QDate date(yearFrom(year, ny), month, day);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
 } // namespace
@@ -413,40 +503,12 @@ QString moneyResult(double value, const QLocale& locale) {
 }
 
 std::optional<QDate> readDate(const QString& text, const QLocale& locale) {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 64)
+    const QStringView t = QStringView(text).trimmed();
+    if (t.isEmpty() || t.size() > 64 || !isAsciiDigit(t.front()))
         return std::nullopt;
-
-    static const QRegularExpression numeric(
-        QStringLiteral("^(\\d{1,4})([/.\\-])(\\d{1,2})\\2(\\d{1,4})$"));
-    if (const auto m = numeric.match(t); m.hasMatch()) {
-        const QString a = m.captured(1), b = m.captured(3), c = m.captured(4);
-        int y = 0, mo = 0, d = 0;
-        const QString order = a.size() >= 3 ? QStringLiteral("ymd") : dateOrder(locale);
-        if (order == QLatin1String("ymd")) {
-            y = fullYear(a), mo = b.toInt(), d = c.toInt();
-        } else if (order == QLatin1String("mdy")) {
-            mo = a.toInt(), d = b.toInt(), y = fullYear(c);
-        } else {
-            d = a.toInt(), mo = b.toInt(), y = fullYear(c);
-        }
-        const QDate date(y, mo, d);
-        if (date.isValid())
-            return date;
-        return std::nullopt;
-    }
-
-    static const QRegularExpression named(
-        QStringLiteral("^(\\d{1,2})[\\s\\-/.]+([^\\d\\s\\-/.,]+)\\.?[\\s\\-/.,]+(\\d{2}|\\d{4})$"));
-    if (const auto m = named.match(t); m.hasMatch()) {
-        const int month = monthFromName(m.captured(2), locale);
-        if (month == 0)
-            return std::nullopt;
-        const QDate date(fullYear(m.captured(3)), month, m.captured(1).toInt());
-        if (date.isValid())
-            return date;
-    }
-    return std::nullopt;
+    if (auto date = numericDate(t, locale))
+        return date;
+    return namedDate(t, locale);
 }
 
 bool readsAsDate(const QString& text, const QLocale& locale) {

@@ -6,10 +6,25 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace files {
 
+namespace {
+// Windows-1252 is Latin-1 but for 0x80-0x9F; text that avoids that block takes the fast route.
+bool latin1Safe(const QString& text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 && (u <= 0x9F || u > 0xFF))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 QByteArray encode(const QString& text) {
+    if (latin1Safe(text))
+        return text.toLatin1();
     QStringEncoder encoder("windows-1252");
     QByteArray bytes = encoder(text);
     if (!encoder.hasError())
@@ -27,6 +42,11 @@ QByteArray encode(const QString& text) {
 }
 
 QString decode(const QByteArray& bytes) {
+    const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char b) {
+        return static_cast<unsigned char>(b) >= 0x80 && static_cast<unsigned char>(b) <= 0x9F;
+    });
+    if (latin1)
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder("windows-1252");
     return decoder(bytes);
 }
