@@ -9,4 +9,4 @@ mkdir -p run/Data run/Help run/Log
 cp -rn dist/Data/. run/Data/
 cp -rn dist/Help/. run/Help/
 cd run
-exec ../build/voltrake "$@"
+exec ../build/src/voltrake "$@"
