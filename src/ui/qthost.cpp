@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWindow>
@@ -70,6 +73,14 @@ Host::Answer QtHost::messageBox(const QString& title, const QString& text, Butto
         break;
     }
 
+    // Wide enough that the window frame shows the whole title, not an elided one.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = box.font();
+        titleFont.setBold(true);
+        const int width = QFontMetrics(titleFont).horizontalAdvance(title) + 120;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
