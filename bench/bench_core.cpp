@@ -21,11 +21,8 @@
 namespace {
 
 class BenchHost : public Host {
-public:
-    Answer messageBox(const QString&, const QString&, Buttons, Icon) override
-    {
-        return Answer::Ok;
-    }
+  public:
+    Answer messageBox(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
     bool openDocument(const QString&) override { return true; }
     bool startEditor(const QString&) override { return true; }
     void setOnTop(const QString&, bool) override {}
@@ -37,8 +34,7 @@ public:
     void endProgram() override {}
 };
 
-double medianMs(int runs, const std::function<void()>& setup, const std::function<void()>& work)
-{
+double medianMs(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         setup();
@@ -58,8 +54,7 @@ const char* ini = "# Voltrake Version 3.1\r\n# Configuration File\r\n# 05-Dec-26
                   "SCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
 
 // A history log with a header and `lines` lines in all, records dated in the past.
-QString historyText(int lines)
-{
+QString historyText(int lines) {
     QString text = "Voltrake History Log\r\nVersion 3.1\r\nFile Created\r\n05-Dec-26 04:40:50\r\n"
                    "\r\n\r\n\r\nheader\r\nheader\r\nheader\r\n";
     for (int i = 10; i < lines; ++i)
@@ -69,8 +64,7 @@ QString historyText(int lines)
     return text;
 }
 
-void fillInputs(MainForm& f)
-{
+void fillInputs(MainForm& f) {
     f.setText("Date1", "01/01/2012");
     f.setText("Date2", "01/04/2012");
     f.setText("NRead1", "1000");
@@ -81,8 +75,7 @@ void fillInputs(MainForm& f)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale("en_GB"));
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 200;
@@ -115,12 +108,15 @@ int main(int argc, char** argv)
             QFile::remove(history);
         else
             files::replace(history, historyText(lines));
-        const double ms = medianMs(runs, [&] { fillInputs(f); }, [&] { Calculate(f); });
+        const double ms = medianMs(
+            runs, [&] { fillInputs(f); }, [&] { Calculate(f); });
         std::printf("Calculate, %5d history lines %20.3f\n", lines, ms);
     }
     std::printf("%-40s %12.3f\n", "ReadConfiguration",
-                medianMs(runs, [] {}, [&] { ReadConfiguration(f); }));
+                medianMs(
+                    runs, [] {}, [&] { ReadConfiguration(f); }));
     std::printf("%-40s %12.3f\n", "BuildResultsReport",
-                medianMs(runs, [] {}, [&] { BuildResultsReport(f); }));
+                medianMs(
+                    runs, [] {}, [&] { BuildResultsReport(f); }));
     return 0;
 }
