@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     withForm([&](MainForm& f) {
         QDir(f.path("Log")).removeRecursively();
         QDir(f.baseDir).mkdir("Log");

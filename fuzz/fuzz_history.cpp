@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     withForm([&](MainForm& f) {
         writeFile(f.path("Log/Voltrake_H.log"), data, size);
         f.setText("Date2", "05/01/2012");

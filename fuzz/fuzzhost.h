@@ -11,9 +11,8 @@
 
 // A host that answers every question with its first button and does nothing else.
 class FuzzHost : public Host {
-public:
-    Answer messageBox(const QString&, const QString&, Buttons b, Icon) override
-    {
+  public:
+    Answer messageBox(const QString&, const QString&, Buttons b, Icon) override {
         return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     }
     bool openDocument(const QString&) override { return true; }
@@ -28,8 +27,7 @@ public:
 };
 
 // One temporary working directory with Data, Log and Help for the whole fuzzing run.
-inline QString fuzzDir()
-{
+inline QString fuzzDir() {
     static QTemporaryDir dir;
     static const bool made = [] {
         QDir d(dir.path());
@@ -38,8 +36,7 @@ inline QString fuzzDir()
     return made ? dir.path() : QStringLiteral(".");
 }
 
-inline void writeFile(const QString& path, const uint8_t* data, size_t size)
-{
+inline void writeFile(const QString& path, const uint8_t* data, size_t size) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(reinterpret_cast<const char*>(data), qint64(size));
@@ -47,8 +44,7 @@ inline void writeFile(const QString& path, const uint8_t* data, size_t size)
 
 // A fresh main form pointed at the fuzzing directory; runs fn(form) and swallows the
 // unwinding of an ended program.
-template <typename Fn> void withForm(Fn&& fn)
-{
+template <typename Fn> void withForm(Fn&& fn) {
     FuzzHost host;
     MainForm form(host);
     static const QString base = fuzzDir();
