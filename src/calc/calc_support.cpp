@@ -124,4 +124,50 @@ void presentTotal(MainForm& f, const QString& name) {
     }
 }
 
+CostsBefore costChain(MainForm& f, const QString& suffix, double periods, bool cheapRate) {
+    using values::checked;
+    auto s = [&](const QString& name) { return strict(f, name); };
+    auto field = [&](const char* name) { return QString::fromLatin1(name) + suffix; };
+    const QString total = field("TVCost");
+    CostsBefore before;
+
+    putCurrency(f, field("NR1Cost"),
+                checked(s(QStringLiteral("NormalR1")) * lead(f, field("R1Units"))));
+    if (cheapRate)
+        putCurrency(f, field("CRCost"), checked(s(field("CRUnits")) * s(QStringLiteral("CheapR"))));
+    for (const char* name : {"TVCost", "TSCharge", "D1Cost", "D2Cost", "VCost"})
+        f.setText(field(name), QStringLiteral("0"));
+    if (cheapRate)
+        f.setText(total, f.text(field("CRCost")));
+
+    if (lead(f, QStringLiteral("SCharge")) != 0)
+        putNumber(f, field("TSCharge"), checked(s(QStringLiteral("SCharge")) * periods));
+    putNumber(f, total, checked(s(total) + s(field("TSCharge"))));
+    putNumber(f, total, checked(checked(s(total) + s(field("NR1Cost"))) + s(field("NR2Cost"))));
+    before.discount1 = currencyOf(s(total));
+
+    if (lead(f, QStringLiteral("Disc1")) != 0) {
+        const double disc1 = s(QStringLiteral("Disc1"));
+        putNumber(f, field("D1Cost"),
+                  f.ticked(QStringLiteral("Disc1P")) ? checked(s(total) * checked(disc1 / 100))
+                                                     : checked(disc1 * periods));
+    }
+    // Taken whether or not there is a discount, so the cost before tax is always this one's.
+    putNumber(f, total, checked(s(total) - s(field("D1Cost"))));
+    before.tax = currencyOf(s(total));
+
+    if (lead(f, QStringLiteral("VAT")) != 0) {
+        putNumber(f, field("VCost"), checked(s(total) * checked(s(QStringLiteral("VAT")) / 100)));
+        putNumber(f, total, checked(s(total) + s(field("VCost"))));
+    }
+
+    if (lead(f, QStringLiteral("Disc2")) != 0) {
+        const double disc2 = s(QStringLiteral("Disc2"));
+        putNumber(f, field("D2Cost"),
+                  f.ticked(QStringLiteral("Disc2F")) ? disc2 : checked(disc2 * periods));
+    }
+    putNumber(f, total, checked(s(total) - s(field("D2Cost"))));
+    return before;
+}
+
 } // namespace calc

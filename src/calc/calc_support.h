@@ -41,6 +41,15 @@ QDate plusMonths(const QDate& date, double months);
 // The inputs of a calculation joined into one text, compared to spot an unchanged click.
 QString inputSignature(const MainForm& f);
 
+// Prices the units and works the bill through to its total, for the actual results
+// (suffix "") or the predicted ones ("P"): rate costs, fixed charges over `periods`, Discount 1,
+// VAT, Discount 2. Returns the cost before Discount 1 and before tax in "Currency".
+struct CostsBefore {
+    QString discount1;
+    QString tax;
+};
+CostsBefore costChain(MainForm& f, const QString& suffix, double periods, bool cheapRate);
+
 // Discounts are shown as magnitudes: the credit colour for a discount taken, the normal
 // colour and the magnitude for a negative one. A total below 0 is a credit.
 void presentDiscount(MainForm& f, const QString& name);

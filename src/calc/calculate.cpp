@@ -133,44 +133,10 @@ void splitAtBreakPoint(MainForm& f) {
 }
 
 void priceUnits(MainForm& f, bool cheapRate) {
-    auto s = [&](const QString& name) { return calc::strict(f, name); };
-    putCurrency(f, u"NR1Cost"_s, checked(s(u"NormalR1"_s) * lead(f, u"R1Units"_s)));
-    if (cheapRate)
-        putCurrency(f, u"CRCost"_s, checked(s(u"CRUnits"_s) * s(u"CheapR"_s)));
-
-    for (const QString& name : {u"TVCost"_s, u"TSCharge"_s, u"D1Cost"_s, u"D2Cost"_s, u"VCost"_s})
-        f.setText(name, u"0"_s);
-    if (cheapRate)
-        f.setText(u"TVCost"_s, f.text(u"CRCost"_s));
-
-    const double periods = double(f.PeriodCount);
-    if (lead(f, u"SCharge"_s) != 0)
-        putNumber(f, u"TSCharge"_s, checked(s(u"SCharge"_s) * periods));
-    putNumber(f, u"TVCost"_s, checked(s(u"TVCost"_s) + s(u"TSCharge"_s)));
-    putNumber(f, u"TVCost"_s, checked(checked(s(u"TVCost"_s) + s(u"NR1Cost"_s)) + s(u"NR2Cost"_s)));
-    f.CostBeforeDiscount1 = calc::currencyOf(s(u"TVCost"_s));
-
-    if (lead(f, u"Disc1"_s) != 0) {
-        if (!f.ticked(u"Disc1P"_s))
-            putNumber(f, u"D1Cost"_s, checked(s(u"Disc1"_s) * periods));
-        else
-            putNumber(f, u"D1Cost"_s, checked(s(u"TVCost"_s) * checked(s(u"Disc1"_s) / 100)));
-    }
-    putNumber(f, u"TVCost"_s, checked(s(u"TVCost"_s) - s(u"D1Cost"_s)));
-    f.CostBeforeTax = calc::currencyOf(s(u"TVCost"_s));
-
-    if (lead(f, u"VAT"_s) != 0) {
-        putNumber(f, u"VCost"_s, checked(s(u"TVCost"_s) * checked(s(u"VAT"_s) / 100)));
-        putNumber(f, u"TVCost"_s, checked(s(u"TVCost"_s) + s(u"VCost"_s)));
-    }
-
-    if (lead(f, u"Disc2"_s) != 0) {
-        if (!f.ticked(u"Disc2F"_s))
-            putNumber(f, u"D2Cost"_s, checked(s(u"Disc2"_s) * periods));
-        else
-            putNumber(f, u"D2Cost"_s, s(u"Disc2"_s));
-    }
-    putNumber(f, u"TVCost"_s, checked(s(u"TVCost"_s) - s(u"D2Cost"_s)));
+    const calc::CostsBefore before =
+        calc::costChain(f, QString(), double(f.PeriodCount), cheapRate);
+    f.CostBeforeDiscount1 = before.discount1;
+    f.CostBeforeTax = before.tax;
 }
 
 void perDayFigures(MainForm& f) {

@@ -60,45 +60,9 @@ void PredictCosts(MainForm& f) {
     }
 
     f.ErrorLocation = 105;
-    putCurrency(f, u"NR1CostP"_s, checked(s(u"NormalR1"_s) * lead(f, u"R1UnitsP"_s)));
-    if (cheapRate)
-        putCurrency(f, u"CRCostP"_s, checked(s(u"CRUnitsP"_s) * s(u"CheapR"_s)));
-
-    for (const QString& name :
-         {u"TVCostP"_s, u"TSChargeP"_s, u"D1CostP"_s, u"D2CostP"_s, u"VCostP"_s})
-        f.setText(name, u"0"_s);
-    if (cheapRate)
-        f.setText(u"TVCostP"_s, f.text(u"CRCostP"_s));
-
-    if (lead(f, u"SCharge"_s) != 0)
-        putNumber(f, u"TSChargeP"_s, checked(periods * s(u"SCharge"_s)));
-    putNumber(f, u"TVCostP"_s, checked(s(u"TVCostP"_s) + s(u"TSChargeP"_s)));
-    putNumber(f, u"TVCostP"_s,
-              checked(checked(s(u"TVCostP"_s) + s(u"NR1CostP"_s)) + s(u"NR2CostP"_s)));
-    f.PredictedCostBeforeDiscount1 = calc::currencyOf(s(u"TVCostP"_s));
-
-    if (lead(f, u"Disc1"_s) != 0) {
-        if (!f.ticked(u"Disc1P"_s))
-            putNumber(f, u"D1CostP"_s, checked(periods * s(u"Disc1"_s)));
-        else
-            putNumber(f, u"D1CostP"_s, checked(s(u"TVCostP"_s) * checked(s(u"Disc1"_s) / 100)));
-    }
-    // Taken whether or not there is a discount, so the cost before tax is always this one's.
-    putNumber(f, u"TVCostP"_s, checked(s(u"TVCostP"_s) - s(u"D1CostP"_s)));
-    f.PredictedCostBeforeTax = calc::currencyOf(s(u"TVCostP"_s));
-
-    if (lead(f, u"VAT"_s) != 0) {
-        putNumber(f, u"VCostP"_s, checked(s(u"TVCostP"_s) * checked(s(u"VAT"_s) / 100)));
-        putNumber(f, u"TVCostP"_s, checked(s(u"TVCostP"_s) + s(u"VCostP"_s)));
-    }
-
-    if (lead(f, u"Disc2"_s) != 0) {
-        if (!f.ticked(u"Disc2F"_s))
-            putNumber(f, u"D2CostP"_s, checked(periods * s(u"Disc2"_s)));
-        else
-            putNumber(f, u"D2CostP"_s, s(u"Disc2"_s));
-        putNumber(f, u"TVCostP"_s, checked(s(u"TVCostP"_s) - s(u"D2CostP"_s)));
-    }
+    const calc::CostsBefore before = calc::costChain(f, u"P"_s, periods, cheapRate);
+    f.PredictedCostBeforeDiscount1 = before.discount1;
+    f.PredictedCostBeforeTax = before.tax;
 
     const double allUnits = checked(lead(f, u"CRUnitsP"_s) + lead(f, u"NRUnitsP"_s));
     f.setText(u"TCO2P"_s, values::fixed(checked(s(u"CO2"_s) * allUnits), values::Fixed::Zero));
