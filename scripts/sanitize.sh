@@ -15,7 +15,7 @@ seconds=${FUZZ_SECONDS:-20}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for target in $build/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target"); name=${name#fuzz_}
     mkdir -p "$work/$name"
     [ -d fuzz/corpus/$name ] && cp -r fuzz/corpus/$name/. "$work/$name/"
