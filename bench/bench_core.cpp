@@ -1,9 +1,11 @@
 // Times the core's everyday work on this machine and prints a table (median of many runs):
 // Calculate with an empty history and with 1,000 and 32,767 history lines, ReadConfiguration,
 // BuildResultsReport. Usage: bench_core [runs]
+#include "benchsupport.h"
 #include "calc/calculate.h"
 #include "calc/errors.h"
 #include "calc/mainform.h"
+#include "quiethost.h"
 #include "records/history.h"
 #include "records/results.h"
 #include "shell/config.h"
@@ -19,33 +21,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost : public Host {
-  public:
-    Answer messageBox(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
-    bool openDocument(const QString&) override { return true; }
-    bool startEditor(const QString&) override { return true; }
-    void setOnTop(const QString&, bool) override {}
-    void setFocus(const QString&) override {}
-    QDateTime now() override { return QDateTime(QDate(2026, 12, 5), QTime(4, 40, 50)); }
-    void showAbout() override {}
-    void startUpdateCheck(bool) override {}
-    void closeUpdateWindow() override {}
-    void endProgram() override {}
-};
-
-double medianMs(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        setup();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 const char* ini = "# Voltrake Version 3.1\r\n# Configuration File\r\n# 05-Dec-26 04:40:50\r\n\r\n"
                   "[Run]\r\nLogLevel=1\r\nRunOnTop=1\r\n\r\n[Data]\r\nBreakP=1\r\nBreakPD=1\r\n"
@@ -86,7 +61,7 @@ int main(int argc, char** argv) {
     files::replace(dir.path() + "/Data/Voltrake.ini", QString::fromLatin1(ini));
     files::replace(dir.path() + "/Log/Voltrake.log", "Voltrake Results Log\r\n");
 
-    BenchHost host;
+    QuietHost host;
     MainForm f(host);
     f.baseDir = dir.path();
     f.FileSystem = true;
@@ -108,15 +83,14 @@ int main(int argc, char** argv) {
             QFile::remove(history);
         else
             files::replace(history, historyText(lines));
-        const double ms = medianMs(
+        const Timing t = timeMs(
             runs, [&] { fillInputs(f); }, [&] { Calculate(f); });
-        std::printf("Calculate, %5d history lines %20.3f\n", lines, ms);
+        std::printf("Calculate, %5d history lines %20.3f\n", lines, t.median);
     }
+    const auto nothing = [] {};
     std::printf("%-40s %12.3f\n", "ReadConfiguration",
-                medianMs(
-                    runs, [] {}, [&] { ReadConfiguration(f); }));
+                timeMs(runs, nothing, [&] { ReadConfiguration(f); }).median);
     std::printf("%-40s %12.3f\n", "BuildResultsReport",
-                medianMs(
-                    runs, [] {}, [&] { BuildResultsReport(f); }));
+                timeMs(runs, nothing, [&] { BuildResultsReport(f); }).median);
     return 0;
 }

@@ -2,8 +2,10 @@
 // runs): what a calculation reads (BuildHistoryRecord), Get Last, Remove Last (answering Yes,
 // the file restored between runs) and, for scale, `wc -l` on the same file.
 // Usage: bench_records [runs]
+#include "benchsupport.h"
 #include "calc/mainform.h"
 #include "calc/values.h"
+#include "quiethost.h"
 #include "records/history.h"
 #include "shell/files.h"
 
@@ -19,42 +21,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost : public Host {
-  public:
-    Answer messageBox(const QString&, const QString&, Buttons, Icon) override {
-        return Answer::Yes;
-    }
-    bool openDocument(const QString&) override { return true; }
-    bool startEditor(const QString&) override { return true; }
-    void setOnTop(const QString&, bool) override {}
-    void setFocus(const QString&) override {}
-    QDateTime now() override { return QDateTime(QDate(2026, 12, 5), QTime(4, 40, 50)); }
-    void showAbout() override {}
-    void startUpdateCheck(bool) override {}
-    void closeUpdateWindow() override {}
-    void endProgram() override {}
-};
-
-// Median and fastest run in milliseconds. On a shared machine the fastest run shows the cost
-// without other processes' share of the processor; the median is the figure to judge.
-struct Timing {
-    double median;
-    double fastest;
-};
-
-Timing timeMs(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        setup();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front()};
-}
 
 // A history log of exactly `total` lines as saves write it: header, start record, daily
 // records, column headers before every 41st data line. Dates in the given form; the money
@@ -97,7 +63,7 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("Log"));
-    BenchHost host;
+    QuietHost host;
     MainForm f(host);
     f.baseDir = dir.path();
     f.ResultsLogName = QStringLiteral("Voltrake.log");

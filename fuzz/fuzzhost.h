@@ -3,28 +3,12 @@
 #include "calc/errors.h"
 #include "calc/host.h"
 #include "calc/mainform.h"
+#include "quiethost.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-// A host that answers every question with its first button and does nothing else.
-class FuzzHost : public Host {
-  public:
-    Answer messageBox(const QString&, const QString&, Buttons b, Icon) override {
-        return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-    }
-    bool openDocument(const QString&) override { return true; }
-    bool startEditor(const QString&) override { return true; }
-    void setOnTop(const QString&, bool) override {}
-    void setFocus(const QString&) override {}
-    QDateTime now() override { return QDateTime(QDate(2026, 12, 5), QTime(4, 40, 50)); }
-    void showAbout() override {}
-    void startUpdateCheck(bool) override {}
-    void closeUpdateWindow() override {}
-    void endProgram() override {}
-};
 
 // One temporary working directory with Data, Log and Help for the whole fuzzing run.
 inline QString fuzzDir() {
@@ -45,7 +29,7 @@ inline void writeFile(const QString& path, const uint8_t* data, size_t size) {
 // A fresh main form pointed at the fuzzing directory; runs fn(form) and swallows the
 // unwinding of an ended program.
 template <typename Fn> void withForm(Fn&& fn) {
-    FuzzHost host;
+    QuietHost host;
     MainForm form(host);
     static const QString base = fuzzDir();
     form.baseDir = base;
