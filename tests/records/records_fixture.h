@@ -5,14 +5,11 @@
 
 #include <QTest>
 
-// A workspace in en_GB with the logs named as start-up names them.
+// A workspace in en_GB, the logs named as start-up names them.
 struct Logs : Workspace {
     LocaleScope locale{"en_GB"};
     MainForm& f = form;
-    Logs() {
-        f.ResultsLogName = "Voltrake.log";
-        f.HistoryLogName = "Voltrake_H.log";
-    }
+    Logs() { f.ResultsLogName = "Voltrake.log", f.HistoryLogName = "Voltrake_H.log"; }
 };
 
 // "Name=text;..." in order; "+Box" ticks a box.
@@ -60,8 +57,7 @@ inline QString recordLine(const QString& date, const QString& normal, const QStr
                   : ", .123456, .000000, F    0, .000000,  £30.00,  5.0%,       ,         ,  Qtr");
 }
 
-// Header, start record and n records a day apart from 1 Jan 2020, with the column headers
-// again before every 41st data line.
+// Header, start record, n records a day apart from 1 Jan 2020, headers before data line 41.
 inline QStringList historyWith(int records) {
     QStringList lines = HistoryHeader + QStringList{recordLine("01/01/2020", "1000", {}, true)};
     for (int i = 1; i <= records; ++i)
