@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-// A workspace in en_GB, the logs named as start-up names them.
+// en_GB, and the logs named as start-up names them.
 struct Logs : Workspace {
     LocaleScope locale{"en_GB"};
     MainForm& f = form;
@@ -41,11 +41,9 @@ inline const QStringList Columns =
             "Rate   , Charges, Rate , 1     , 2       ,     |-----------, -------, -------, "
             "-------, -------, ------, -------, -------, -----, ------, --------, ----")
         .split('|');
-// A new history log's ten header lines, made at the workspace clock.
+// A new history log's header, made at the workspace clock.
 inline const QStringList HistoryHeader =
-    QString("Voltrake History Log|%1|File Created|05-Dec-26 04:40:50|||")
-        .arg(VersionLine)
-        .split('|') +
+    ("Voltrake History Log|" + VersionLine + "|File Created|05-Dec-26 04:40:50|||").split('|') +
     Columns;
 
 // A quarterly record of the history log, or a start record with its blank tariff.

@@ -18,7 +18,7 @@ class TestArchive : public QObject {
         QTest::addColumn<QList<Host::Answer>>("answers");
         QTest::addColumn<QString>("done");   // what the status line reports
         QTest::addColumn<bool>("readOnly");  // the Log directory
-        QTest::addColumn<QString>("second"); // the box after the question
+        QTest::addColumn<QString>("second"); // the box after the question, if any
         using A = Host::Answer;
         const QString confirm = "Voltrake Create New Log File|Are you sure you want to create a "
                                 "new results log file?";

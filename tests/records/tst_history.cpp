@@ -7,9 +7,8 @@ class TestHistory : public QObject {
     Q_OBJECT
 
   private slots:
-    // An action on a log: a calculation and save (fields it changes), "get" (Get Last), "remove"
-    // or "upgrade"; the log's lines after it (none: unchanged) and the data errors, the status
-    // line or, after Get Last, "status|Date1|NRead1|CRead1".
+    // An action: a save with the fields given, "get", "remove" or "upgrade". After it: the log's
+    // lines (none: unchanged), and the data errors, the status line or get's "status|Date1|...".
     void actions_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("action");
@@ -26,21 +25,19 @@ class TestHistory : public QObject {
                           s = plus(h, recordLine("01/09/2026", "12345", {}, true)),
                           sr = plus(s, recordLine("05-Dec-2026", "13157", "456"));
 
+        const QString marked = "06-Mar-2027,   13157,     234, .123456, .130000, D 1.50, .065000,  "
+                               "£30.00,     0, 10.00%, F  £2.50,  Mon";
         row("first save", linesOf(h),
-            "+Period;+DRate;+Disc1P;+Disc2F;VAT=0;Date2=6 March 2027;CRead2=234;NormalR2=£0.130000;"
-            "BPoint=1.50;CheapR=£0.065000;TSCharge=£30.00;Disc1=10.00;Disc2=£2.50",
-            plus(s,
-                 "06-Mar-2027,   13157,     234, .123456, .130000, D 1.50, .065000,  £30.00,     "
-                 "0, 10.00%, F  £2.50,  Mon"),
-            "");
-        row("save after 40 data lines", linesOf(h39), "Date2=05/12/2027",
+            "+Period;+DRate;+Disc1P;+Disc2F;VAT=0;Date2=6 March 2027;CRead2=234;BPoint=1.50;"
+            "NormalR2=£0.130000;CheapR=£0.065000;Disc1=10.00;Disc2=£2.50;TSCharge=£30.00",
+            plus(s, marked), "");
+        row("40 data lines", linesOf(h39), "Date2=05/12/2027",
             h39 + QStringList{"", ""} + Columns << rec("05/12/2027"), "");
-        row("save after 41 data lines", linesOf(h40), "Date2=05/12/2027",
-            plus(h40, rec("05/12/2027")), "");
-        row("save on the same day", linesOf(h3), "Date2=04/01/2020", {}, DateMessage);
-        row("save a day later", linesOf(h3), "Date2=05/01/2020", plus(h3, rec("05/01/2020")), "");
-        row("same day, No History", linesOf(h3), "+NoHistory;Date2=04/01/2020",
-            plus(h3, rec("04/01/2020")), "");
+        row("41 data lines", linesOf(h40), "Date2=05/12/2027", plus(h40, rec("05/12/2027")), "");
+        row("same day", linesOf(h3), "Date2=04/01/2020", {}, DateMessage);
+        row("a day later", linesOf(h3), "Date2=05/01/2020", plus(h3, rec("05/01/2020")), "");
+        row("No History", linesOf(h3), "+NoHistory;Date2=04/01/2020", plus(h3, rec("04/01/2020")),
+            "");
 
         const QString none = "No Saved Meter Readings To Restore|01/09/2026|12345|";
         row("restore a record", linesOf(sr), "get", {},
@@ -51,21 +48,17 @@ class TestHistory : public QObject {
         row("remove from 10 lines", linesOf(h), "remove", {}, "No Saved Meter Readings To Delete");
         row("remove from 11 lines", linesOf(s), "remove", h, deleted);
         row("remove from 12 lines", linesOf(sr), "remove", s, deleted);
-        row("remove after a first reading of 1",
-            linesOf(h + QStringList{recordLine("01/09/2026", "1", {}, true), sr.last()}), "remove",
-            h, deleted);
+        row("remove declined", linesOf(sr), "remove, no", {}, "");
+        const QString one = recordLine("01/09/2026", "1", {}, true); // no data line
+        row("first reading of 1", linesOf(h + QStringList{one, sr.last()}), "remove", h, deleted);
         row("remove the 41st data line and its headers", linesOf(h40), "remove", h39, deleted);
 
         // Odd files: no crash, no line lost before the last one kept, no 16-bit line counter.
-        const QByteArray binary = QByteArray("\x00\xff\x81\x9d\x00\r\n", 7).repeated(20);
-        const QStringList binaryLines = files::splitLines(files::decode(binary));
-        row("binary, save", binary, "Date2=05/12/2999",
-            binaryLines + QStringList{s.last(), rec("05/12/2999")}, "");
-        row("binary, get", binary, "get", {}, none);
-        row("binary, remove", binary, "remove", binaryLines.mid(0, 10), deleted);
-        row("no CR, remove", files::encode(h3.join('\n')), "remove", h3.mid(0, 13), deleted);
+        const QByteArray bin = QByteArray("\x00\xff\x81\x9d\x00\r\n", 7).repeated(20);
+        row("binary", bin, "remove", files::splitLines(files::decode(bin)).mid(0, 10), deleted);
+        row("no CR", files::encode(h3.join('\n')), "remove", h3.mid(0, 13), deleted);
         const QStringList big = historyWith(88883);
-        row("100,004 lines, remove", linesOf(big), "remove", big.mid(0, 100003), deleted);
+        row("100,004 lines", linesOf(big), "remove", big.mid(0, 100003), deleted);
 
         // Old records of each length: distinct characters show which columns each step keeps.
         const QString old = " 05/12/2026,   13157,        , abcdefghijklmnopqrstuvwxyzABCDEFGHIJK"
@@ -98,7 +91,8 @@ class TestHistory : public QObject {
             Get_Last_Click(ws.f);
             got = ws.f.text("Status") + '|' + ws.f.text("Date1") + '|' + ws.f.text("NRead1") + '|' +
                   ws.f.text("CRead1");
-        } else if (action == "remove") {
+        } else if (action.startsWith("remove")) { // "remove, no" declines the question
+            ws.host.answers = {action == "remove" ? Host::Answer::Yes : Host::Answer::No};
             Del_Last_Click(ws.f);
             got = ws.f.text("Status");
         } else if (action == "upgrade") {

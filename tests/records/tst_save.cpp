@@ -10,20 +10,19 @@ class TestSave : public QObject {
         QTest::addColumn<Host::Answer>("answer"); // to the No History question
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("refused"); // the date check left its message
-        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("box");  // the one box shown, if any
         const QString question = "Voltrake Save Data|No history data will be saved\r\nTo save "
                                  "history results click\r\nCancel, reset the No History \r\ncheck "
                                  "box and click Save again";
-        const QString refusal = "Voltrake Save Data Error|" + DateMessage + "No results ";
+        const QString error = "Voltrake Save Data Error|" + DateMessage + "No results ";
         using A = Host::Answer;
         QTest::newRow("both logs") << false << A::Ok << "Calculation Saved" << false << "";
         QTest::newRow("No History") << true << A::Ok << "Calculation Saved" << false << question;
-        QTest::newRow("No History, Cancel")
-            << true << A::Cancel << "No Calculation Saved" << false << question;
+        QTest::newRow("Cancel") << true << A::Cancel << "No Calculation Saved" << false << question;
         QTest::newRow("refused") << false << A::Ok << "" << true
-                                 << refusal + "or history data saved\n";
+                                 << error + "or history data saved\n";
         QTest::newRow("refused, No History")
-            << true << A::Ok << "" << true << refusal + "data saved\n";
+            << true << A::Ok << "" << true << error + "data saved\n";
     }
 
     void save() {
