@@ -5,7 +5,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-// Answers each request on 127.0.0.1 with `reply` (none if empty) `delayMs` late; keeps the heads.
+// Answers each request on 127.0.0.1 with `reply`, `delayMs` late, and keeps the request heads.
 class HttpServer : public QTcpServer {
   public:
     static QByteArray answer(const QByteArray& status, const QByteArray& body = {}) {
@@ -23,7 +23,7 @@ class HttpServer : public QTcpServer {
                         return; // the head is not complete yet
                     heads.append(socket->readAll().trimmed());
                     QTimer::singleShot(delayMs, socket, [socket, r = reply] {
-                        if (!r.isEmpty() && socket->isOpen() && socket->write(r) > 0)
+                        if (socket->isOpen() && socket->write(r) > 0)
                             socket->disconnectFromHost();
                     });
                 });
@@ -36,9 +36,9 @@ class HttpServer : public QTcpServer {
     QList<QByteArray> heads;
 };
 
-// The update-check document as the web site publishes it.
+// The update-check document as the web site publishes it, in the code page: "\xa3" is "£".
 inline QByteArray updateDocument(const QByteArray& version1 = "3.2") {
     return "<Update><Name>Voltrake</Name><Version1>" + version1 + "</Version1><Version2>0.0" +
            "</Version2>\r\n<Download>d</Download><History>h</History><KIssues>k</KIssues><Index>" +
-           "i</Index>\r\n<Message>News</Message><Uninstall>No</Uninstall></Update>";
+           "i</Index>\r\n<Message>News \xa3</Message><Uninstall>No</Uninstall></Update>";
 }
