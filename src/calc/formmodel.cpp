@@ -3,15 +3,15 @@
 #include <stdexcept>
 
 FormModel::FormModel(const std::vector<ControlSpec>& controls) {
-    for (const ControlSpec& spec : controls) {
+    for (const ControlSpec& design : controls) {
         State s;
-        s.spec = spec;
-        s.text = spec.caption;
-        s.toolTip = spec.toolTip;
-        s.colour = spec.colour;
-        s.enabled = spec.kind != ControlKind::Timer; // timers start disabled
-        states_.insert(spec.name, s);
-        order_.append(spec.name);
+        s.design = design;
+        s.text = design.caption;
+        s.toolTip = design.toolTip;
+        s.colour = design.colour;
+        s.enabled = design.kind != ControlKind::Timer; // timers start disabled
+        states_.insert(design.name, s);
+        order_.append(design.name);
     }
 }
 
@@ -37,13 +37,13 @@ void FormModel::notify(const QString& name) {
 void FormModel::setText(const QString& name, const QString& text) {
     State& s = mut(name);
     QString t = text;
-    if (s.spec.maxLength > 0 && t.size() > s.spec.maxLength)
-        t.truncate(s.spec.maxLength);
+    if (s.design.maxLength > 0 && t.size() > s.design.maxLength)
+        t.truncate(s.design.maxLength);
     if (s.text == t)
         return;
     s.text = t;
     notify(name);
-    if (s.spec.kind == ControlKind::TextBox && onChange)
+    if (s.design.kind == ControlKind::TextBox && onChange)
         onChange(name);
 }
 

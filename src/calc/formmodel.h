@@ -35,7 +35,7 @@ const std::vector<ControlSpec>& mainWindowControls();
 class FormModel {
   public:
     struct State {
-        ControlSpec spec;
+        ControlSpec design;
         QString text; // text, or caption for labels and buttons
         QString toolTip;
         int colour = colour::Normal;

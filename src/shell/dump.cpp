@@ -16,7 +16,7 @@ QString joined(const MainForm& f, std::initializer_list<const char*> fields) {
     for (const char* name : fields) {
         const QString control = QLatin1String(name);
         const auto& state = f.model.state(control);
-        texts.append(state.spec.kind == ControlKind::CheckBox
+        texts.append(state.design.kind == ControlKind::CheckBox
                          ? QString::number(f.model.value(control))
                          : state.text);
     }

@@ -91,7 +91,7 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
 
     void mirror(const QString& name) {
         const FormModel::State& s = form.model.state(name);
-        if (s.spec.kind == ControlKind::Timer) {
+        if (s.design.kind == ControlKind::Timer) {
             if (s.enabled)
                 timer_.start();
             else

@@ -80,20 +80,20 @@ void MainWindow::bind() {
     const int boxWidth =
         fm.horizontalAdvance(QStringLiteral("£00,000.00")) + fm.averageCharWidth() * 2;
 
-    for (const ControlSpec& spec : mainWindowControls()) {
-        if (spec.kind == ControlKind::Timer)
+    for (const ControlSpec& control : mainWindowControls()) {
+        if (control.kind == ControlKind::Timer)
             continue;
-        QWidget* w = findChild<QWidget*>(spec.name);
-        Q_ASSERT_X(w, "MainWindow::bind", qPrintable("no widget named " + spec.name));
+        QWidget* w = findChild<QWidget*>(control.name);
+        Q_ASSERT_X(w, "MainWindow::bind", qPrintable("no widget named " + control.name));
         if (!w) {
-            qWarning("VoltrakeMain: no widget named %s", qPrintable(spec.name));
+            qWarning("VoltrakeMain: no widget named %s", qPrintable(control.name));
             continue;
         }
-        widgets_.insert(spec.name, w);
-        const QString name = spec.name;
+        widgets_.insert(control.name, w);
+        const QString name = control.name;
 
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            if (spec.result)
+            if (control.result)
                 setResultBackground(edit);
             if (name != QLatin1String("Notes"))
                 edit->setMinimumWidth(boxWidth);

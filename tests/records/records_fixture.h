@@ -13,8 +13,8 @@ struct Logs : Workspace {
 };
 
 // "Name=text;..." in order; "+Box" ticks a box.
-inline void setFields(MainForm& f, const QString& spec) {
-    for (const QString& pair : spec.split(';', Qt::SkipEmptyParts))
+inline void setFields(MainForm& f, const QString& assignments) {
+    for (const QString& pair : assignments.split(';', Qt::SkipEmptyParts))
         if (pair.startsWith('+'))
             f.model.setChecked(pair.mid(1), true);
         else

@@ -43,23 +43,24 @@ class TestMainWindow : public QObject {
 
     void design() {
         QFETCH(int, index);
-        const ControlSpec& spec = mainWindowControls()[index];
+        const ControlSpec& control = mainWindowControls()[index];
         const auto design = buildVoltrakeMainDesign();
-        QWidget* w = design->findChild<QWidget*>(spec.name);
+        QWidget* w = design->findChild<QWidget*>(control.name);
         const char* classes[] = {"QLineEdit", "QLabel", "QCheckBox", "QPushButton", "", "QLabel"};
-        QCOMPARE(w ? w->metaObject()->className() : "", classes[int(spec.kind)]); // Timer1: none
+        QCOMPARE(w ? w->metaObject()->className() : "", classes[int(control.kind)]); // Timer1: none
         if (!w)
             return;
-        QCOMPARE(w->property("text").toString(), spec.caption);
-        QCOMPARE(w->toolTip(), spec.toolTip);
-        if (spec.kind == ControlKind::TextBox) {
-            QCOMPARE(w->property("readOnly").toBool(), spec.result);
-            QCOMPARE(w->property("maxLength").toInt(), spec.maxLength ? spec.maxLength : 32767);
+        QCOMPARE(w->property("text").toString(), control.caption);
+        QCOMPARE(w->toolTip(), control.toolTip);
+        if (control.kind == ControlKind::TextBox) {
+            QCOMPARE(w->property("readOnly").toBool(), control.result);
+            QCOMPARE(w->property("maxLength").toInt(),
+                     control.maxLength ? control.maxLength : 32767);
         }
-        if (spec.kind == ControlKind::Picture)
+        if (control.kind == ControlKind::Picture)
             QVERIFY(!qobject_cast<QLabel*>(w)->pixmap().isNull());
         const auto labels = design->findChildren<QLabel*>(); // a check box's caption is beside it
-        QVERIFY(spec.kind != ControlKind::CheckBox ||
+        QVERIFY(control.kind != ControlKind::CheckBox ||
                 std::any_of(labels.begin(), labels.end(),
                             [w](QLabel* l) { return l->buddy() == w && !l->text().isEmpty(); }));
     }
