@@ -76,6 +76,6 @@ void Archive_Click(MainForm& f) {
     const QString created = values::shortDate(now.date()) + ' ' + values::timeOfDay(now.time());
     if (!files::replace(fresh,
                         records::headerBlock(QStringLiteral("Voltrake Results Log"), created) +
-                            records::CrLf))
+                            records::crlf))
         failed();
 }

@@ -11,7 +11,7 @@
 #include "shell/files.h"
 #include "shell/startup.h"
 
-using records::CrLf;
+using records::crlf;
 
 namespace {
 
@@ -89,12 +89,12 @@ void historyOpenFailed(MainForm& f) {
 void AppendHistoryHeaders(MainForm& f) {
     const QString tax = f.model.caption(QStringLiteral("VATH")).left(3);
     f.HistoryText +=
-        CrLf + CrLf +
+        crlf + crlf +
         "Date       , Normal , Cheap  , Normal , Normal , Break , Cheap  , Fixed  , " + tax +
-        "  , Disc  , Disc    , Time" + CrLf +
+        "  , Disc  , Disc    , Time" + crlf +
         "           , Reading, Reading, Rate 1 , Rate 2 , Point , Rate   , Charges, Rate , 1  "
         "   , 2       ,     " +
-        CrLf +
+        crlf +
         "-----------, -------, -------, -------, -------, ------, -------, -------, -----, "
         "------, --------, ----";
 }
@@ -133,11 +133,11 @@ void BuildHistoryRecord(MainForm& f) {
         }
         if (dataLines % 40 == 0 && dataLines > 35) {
             AppendHistoryHeaders(f);
-            f.HistoryText += CrLf;
+            f.HistoryText += crlf;
         }
         if (f.DataErrors.isEmpty()) {
             if (dataLines == 0)
-                f.HistoryText += startRecord(f) + CrLf;
+                f.HistoryText += startRecord(f) + crlf;
             f.HistoryText += line;
         }
     } catch (const RuntimeError&) {
@@ -153,7 +153,7 @@ void AppendHistoryLog(MainForm& f) {
         return;
     if (!CheckFile(f, QStringLiteral("history log"), QStringLiteral("Log"), f.HistoryLogName))
         return;
-    if (!files::append(historyPath(f), f.HistoryText + CrLf))
+    if (!files::append(historyPath(f), f.HistoryText + crlf))
         f.message(LogFileError,
                   "Unable to write to the log file " + f.HistoryLogName +
                       ".\r\nThis may be a permissions problem.",
@@ -170,15 +170,15 @@ void UpgradeHistoryLog(MainForm& f) {
         upgradeFailed(f, QStringLiteral("Unable to backup the history log file."));
 
     const QString failed = QStringLiteral("Unable to create the history log file.");
-    f.HistoryText = "Voltrake History Log" + CrLf + records::versionLine() + CrLf + "File Created" +
-                    CrLf + values::ddMmmYyTime(f.host.now()) + CrLf +
-                    "Updated From Version: " + f.HistoryVersion + CrLf;
+    f.HistoryText = "Voltrake History Log" + crlf + records::versionLine() + crlf + "File Created" +
+                    crlf + values::ddMmmYyTime(f.host.now()) + crlf +
+                    "Updated From Version: " + f.HistoryVersion + crlf;
     AppendHistoryHeaders(f);
-    QString upgraded = f.HistoryText + CrLf;
+    QString upgraded = f.HistoryText + crlf;
 
     f.HistoryText.clear();
     AppendHistoryHeaders(f);
-    const QString headers = f.HistoryText + CrLf;
+    const QString headers = f.HistoryText + crlf;
 
     const auto bytes = files::readAll(f.path(backup));
     if (!bytes)
@@ -192,7 +192,7 @@ void UpgradeHistoryLog(MainForm& f) {
             return;
         if (written % 40 == 0 && written >= 36)
             upgraded += headers;
-        upgraded += upgradedRecord(line.toString()) + CrLf;
+        upgraded += upgradedRecord(line.toString()) + crlf;
         ++written;
     });
     // The whole new file is written in one go over the old one; the backup keeps the rest.

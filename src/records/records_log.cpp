@@ -13,8 +13,8 @@ QString versionLine() {
 }
 
 QString headerBlock(const QString& title, const QString& created) {
-    return title + CrLf + versionLine() + CrLf + QStringLiteral("File Created") + CrLf + created +
-           CrLf + CrLf;
+    return title + crlf + versionLine() + crlf + QStringLiteral("File Created") + crlf + created +
+           crlf + crlf;
 }
 
 std::vector<std::pair<qsizetype, qsizetype>> lineSpans(QByteArrayView bytes) {

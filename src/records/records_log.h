@@ -9,12 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "shell/files.h"
+
 class MainForm;
 
 // Pieces the results log, the history log, saving and archiving share.
 namespace records {
 
-inline const QString CrLf = QStringLiteral("\r\n");
+using files::crlf;
 
 // The header block both logs start with: title, version line, "File Created", the moment of
 // creation and one empty line (the caller's write adds the line end after the last piece).

@@ -7,7 +7,7 @@
 #include "shell/files.h"
 #include "shell/startup.h"
 
-using records::CrLf;
+using records::crlf;
 
 QString R(int n, const QString& x) {
     return (QString(n, ' ') + x).right(n);
@@ -36,14 +36,14 @@ void CreateLogFiles(MainForm& f) {
     const QString results = f.path(QStringLiteral("Log/") + f.ResultsLogName);
     if (!files::fileExists(results) &&
         !files::replace(
-            results, records::headerBlock(QStringLiteral("Voltrake Results Log"), created) + CrLf))
+            results, records::headerBlock(QStringLiteral("Voltrake Results Log"), created) + crlf))
         logFilesFailed(f);
 
     const QString history = f.path(QStringLiteral("Log/") + f.HistoryLogName);
     if (!files::fileExists(history)) {
         f.HistoryText = records::headerBlock(QStringLiteral("Voltrake History Log"), created);
         AppendHistoryHeaders(f);
-        if (!files::replace(history, f.HistoryText + CrLf))
+        if (!files::replace(history, f.HistoryText + crlf))
             logFilesFailed(f);
         f.HistoryVersion = versionText();
         return;
@@ -90,32 +90,32 @@ void BuildResultsReport(MainForm& f) {
     const QDateTime now = f.host.now();
 
     QString r;
-    r += values::shortDate(now.date()) + ' ' + values::timeOfDay(now.time()) + CrLf;
-    r += t("Notes") + CrLf + CrLf;
-    r += "Cost To Date (" + R(3, t("TDays")) + " Days)" + CrLf + "-----------------------" + CrLf;
-    r += "From                    : " + t("Date1") + CrLf;
-    r += "To                      : " + t("Date2") + CrLf;
+    r += values::shortDate(now.date()) + ' ' + values::timeOfDay(now.time()) + crlf;
+    r += t("Notes") + crlf + crlf;
+    r += "Cost To Date (" + R(3, t("TDays")) + " Days)" + crlf + "-----------------------" + crlf;
+    r += "From                    : " + t("Date1") + crlf;
+    r += "To                      : " + t("Date2") + crlf;
     r += "Period                  : " + R(4, periodCount) + "     Number Complete & Part" +
-         periodWord + "(s)" + CrLf;
+         periodWord + "(s)" + crlf;
     r += "Normal Rate   Units Used: " + R(4, t("NRUnits"));
     if (breakPoint && !perDay)
         r += "     Normal Rate 2 after " + periodCount + " * " + t("BPoint") + "KWHrs";
     if (breakPoint && perDay)
         r += "     Normal Rate 2 after " + t("TDays") + " * " + t("BPoint") + " KWHrs/Day";
     if (breakPoint)
-        r += CrLf + "Normal Rate 1 Units Used: " + R(4, t("R1Units"));
+        r += crlf + "Normal Rate 1 Units Used: " + R(4, t("R1Units"));
     r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1Cost"));
     if (!t("R2Units").isEmpty())
-        r += CrLf + "Normal Rate 2 Units Used: " + R(4, t("R2Units")) + "     at " +
+        r += crlf + "Normal Rate 2 Units Used: " + R(4, t("R2Units")) + "     at " +
              R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2Cost"));
     if (!t("CRUnits").isEmpty())
-        r += CrLf + "Cheap  Rate   Units Used: " + R(4, t("CRUnits")) + "     at " +
+        r += crlf + "Cheap  Rate   Units Used: " + R(4, t("CRUnits")) + "     at " +
              R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCost"));
     if (!t("TSCharge").isEmpty())
-        r += CrLf + "Fixed Charge            :" + R(8, t("TSCharge")) + "  " + periodCount +
+        r += crlf + "Fixed Charge            :" + R(8, t("TSCharge")) + "  " + periodCount +
              periodWord;
     if (hasDisc1) {
-        r += CrLf + "Cost before Discount 1  : " + R(7, f.CostBeforeDiscount1) + CrLf +
+        r += crlf + "Cost before Discount 1  : " + R(7, f.CostBeforeDiscount1) + crlf +
              "Discount 1              : " + R(7, "-" + t("D1Cost"));
         if (!disc1Percent)
             r += "  " + periodCount + periodWord;
@@ -123,44 +123,44 @@ void BuildResultsReport(MainForm& f) {
             r += "  at " + R(6, t("Disc1") + "%");
     }
     if (hasVat)
-        r += CrLf + "Cost before " + taxWord + "         : " + R(7, f.CostBeforeTax) + CrLf +
+        r += crlf + "Cost before " + taxWord + "         : " + R(7, f.CostBeforeTax) + crlf +
              taxWord + "                     : " + R(7, t("VCost")) + "  at " +
              R(6, t("VAT") + "0%");
     if (hasDisc2 && !disc2Fixed)
-        r += CrLf + "Discount 2              : " +
+        r += crlf + "Discount 2              : " +
              R(7, "-" + values::currency(values::strictValue(t("Disc2")) * periods)) + "  " +
              periodCount + periodWord;
     if (hasDisc2 && disc2Fixed)
-        r += CrLf + "Discount 2              : " +
+        r += crlf + "Discount 2              : " +
              R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
-    r += CrLf + "Total Cost              : " + R(7, t("TVCost"));
-    r += CrLf + "Cost per Day            : " + R(7, t("CDay"));
-    r += CrLf + "Units used per Day      : " + R(7, t("UDay"));
-    r += CrLf + "C02 generated per Day   : " + R(6, t("CO2Day")) + "   Kgm" + CrLf;
+    r += crlf + "Total Cost              : " + R(7, t("TVCost"));
+    r += crlf + "Cost per Day            : " + R(7, t("CDay"));
+    r += crlf + "Units used per Day      : " + R(7, t("UDay"));
+    r += crlf + "C02 generated per Day   : " + R(6, t("CO2Day")) + "   Kgm" + crlf;
 
     if (predicted != 0) {
-        r += CrLf + "Cost Prediction Over " + pRate + predictWord + " (" + R(3, t("TDaysP")) +
-             " Days)" + CrLf + "------------------------------------------" + CrLf;
-        r += "From                    : " + t("Date1") + CrLf;
+        r += crlf + "Cost Prediction Over " + pRate + predictWord + " (" + R(3, t("TDaysP")) +
+             " Days)" + crlf + "------------------------------------------" + crlf;
+        r += "From                    : " + t("Date1") + crlf;
         r += "Normal Rate   Units Used: " + R(4, t("NRUnitsP"));
         if (breakPoint && !perDay)
             r += "     Normal Rate 2 after " + pRate + " * " + t("BPoint") + "KWHrs";
         if (breakPoint && perDay)
             r += "     Normal Rate 2 after " + t("TDaysP") + " * " + t("BPoint") + "KWhrs/Day";
         if (breakPoint)
-            r += CrLf + "Normal Rate 1 Units Used: " + R(4, t("R1UnitsP"));
+            r += crlf + "Normal Rate 1 Units Used: " + R(4, t("R1UnitsP"));
         r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1CostP"));
         if (!t("R2UnitsP").isEmpty())
-            r += CrLf + "Normal Rate 2 Units Used: " + R(4, t("R2UnitsP")) + "     at " +
+            r += crlf + "Normal Rate 2 Units Used: " + R(4, t("R2UnitsP")) + "     at " +
                  R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2CostP"));
         if (!t("CRUnits").isEmpty())
-            r += CrLf + "Cheap  Rate   Units Used: " + R(4, t("CRUnitsP")) + "     at " +
+            r += crlf + "Cheap  Rate   Units Used: " + R(4, t("CRUnitsP")) + "     at " +
                  R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCostP"));
         if (!t("TSChargeP").isEmpty())
-            r += CrLf + "Fixed Charges           :" + R(8, t("TSChargeP")) + "  " + pRate +
+            r += crlf + "Fixed Charges           :" + R(8, t("TSChargeP")) + "  " + pRate +
                  predictWord;
         if (hasDisc1) {
-            r += CrLf + "Cost before Discount 1  : " + R(7, f.PredictedCostBeforeDiscount1) + CrLf +
+            r += crlf + "Cost before Discount 1  : " + R(7, f.PredictedCostBeforeDiscount1) + crlf +
                  "Discount 1              : " + R(7, "-" + t("D1CostP"));
             if (!disc1Percent)
                 r += "  " + pRate + predictWord;
@@ -168,21 +168,21 @@ void BuildResultsReport(MainForm& f) {
                 r += "  at " + R(6, t("Disc1") + "%");
         }
         if (hasVat)
-            r += CrLf + "Cost before " + taxWord + "         : " + R(7, f.PredictedCostBeforeTax) +
-                 CrLf + taxWord + "                     : " + R(7, t("VCostP")) + "  at " +
+            r += crlf + "Cost before " + taxWord + "         : " + R(7, f.PredictedCostBeforeTax) +
+                 crlf + taxWord + "                     : " + R(7, t("VCostP")) + "  at " +
                  R(6, t("VAT") + "0%");
         if (hasDisc2 && !disc2Fixed)
-            r += CrLf + "Discount 2              : " +
+            r += crlf + "Discount 2              : " +
                  R(7, "-" + values::currency(values::strictValue(t("Disc2")) *
                                              values::strictValue(pRate))) +
                  "  " + pRate + predictWord;
         if (hasDisc2 && disc2Fixed)
-            r += CrLf + "Discount 2              : " +
+            r += crlf + "Discount 2              : " +
                  R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
-        r += CrLf + "Total Cost              : " + R(7, t("TVCostP")) + CrLf;
+        r += crlf + "Total Cost              : " + R(7, t("TVCostP")) + crlf;
     }
 
-    r += "----------------------------------------------------------------------" + CrLf + CrLf;
+    r += "----------------------------------------------------------------------" + crlf + crlf;
     f.ReportText = r;
 }
 
@@ -192,7 +192,7 @@ void AppendResultsLog(MainForm& f) {
         return;
     if (!CheckFile(f, QStringLiteral("results log"), QStringLiteral("Log"), f.ResultsLogName))
         return;
-    if (!files::append(f.path(QStringLiteral("Log/") + f.ResultsLogName), f.ReportText + CrLf))
+    if (!files::append(f.path(QStringLiteral("Log/") + f.ResultsLogName), f.ReportText + crlf))
         f.message(LogFileError,
                   "Unable to write to the log file " + f.ResultsLogName +
                       ".\r\nThis may be a permissions problem.",

@@ -16,7 +16,7 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
+using files::crlf;
 const QString configFile = QStringLiteral("Data/Voltrake.ini");
 
 // The file is read with the full stop as the only decimal point, whatever the user's locale,

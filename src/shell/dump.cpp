@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
+using files::crlf;
 
 QString joined(const MainForm& f, std::initializer_list<const char*> fields) {
     QStringList texts;

@@ -9,6 +9,9 @@
 // platform. Every operation opens, uses and closes its file.
 namespace files {
 
+// The line end of every file and message the program writes.
+inline const QString crlf = QStringLiteral("\r\n");
+
 // A character outside the code page is written as "?".
 QByteArray encode(const QString& text);
 QString decode(const QByteArray& bytes);

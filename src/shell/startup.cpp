@@ -15,7 +15,7 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
+using files::crlf;
 
 // First letter of each word upper case, the rest lower case.
 QString properCase(const QString& text) {

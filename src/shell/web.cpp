@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString crlf = QStringLiteral("\r\n");
+using files::crlf;
 
 void browserFailed(MainForm& f) {
     f.message(QStringLiteral("Voltrake Error"), QStringLiteral("Unable to launch Browser."),

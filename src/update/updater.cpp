@@ -10,7 +10,7 @@
 namespace {
 
 const QString ProgramName = QStringLiteral("Voltrake");
-const QString CrLf = QStringLiteral("\r\n");
+using files::crlf;
 
 // Trims blanks only, as the document and the address are trimmed: line ends and tabs stay.
 QString trimBlanks(const QString& text) {
@@ -153,8 +153,8 @@ void UpdaterForm::Form_Load() {
                  QStringLiteral("?PName=") + ProgramName + QStringLiteral("&ampPVer=") +
                  RunVersion + '.' + RunBuild;
 
-    WriteUpdaterLog(now() + CrLf + CrLf + QStringLiteral("Web URL") + CrLf +
-                    QStringLiteral("-------") + CrLf + RequestURL + CrLf + CrLf + CrLf);
+    WriteUpdaterLog(now() + crlf + crlf + QStringLiteral("Web URL") + crlf +
+                    QStringLiteral("-------") + crlf + RequestURL + crlf + crlf + crlf);
 
     Caption = ProgramName + QStringLiteral(" Update Check");
     window_.setCaption(Caption);
@@ -171,12 +171,12 @@ void UpdaterForm::Form_Load() {
     model.setToolTip(QStringLiteral("Download"),
                      QStringLiteral("Download the latest version of ") + ProgramName);
 
-    WriteUpdaterLog(now() + CrLf + QStringLiteral("Update Check") + CrLf + CrLf +
-                    QStringLiteral("Program Data") + CrLf + QStringLiteral("------------") + CrLf +
-                    QStringLiteral("Control Mode :  ") + QString::number(f.RunMode) + CrLf +
-                    QStringLiteral("Program Name :  ") + ProgramName + CrLf +
-                    QStringLiteral("Major Version:  ") + RunVersion + CrLf +
-                    QStringLiteral("Minor Version:  ") + RunBuild + CrLf + CrLf);
+    WriteUpdaterLog(now() + crlf + QStringLiteral("Update Check") + crlf + crlf +
+                    QStringLiteral("Program Data") + crlf + QStringLiteral("------------") + crlf +
+                    QStringLiteral("Control Mode :  ") + QString::number(f.RunMode) + crlf +
+                    QStringLiteral("Program Name :  ") + ProgramName + crlf +
+                    QStringLiteral("Major Version:  ") + RunVersion + crlf +
+                    QStringLiteral("Minor Version:  ") + RunBuild + crlf + crlf);
 
     TimerTicks = 0;
     model.setEnabled(QStringLiteral("Timer1"), true);
@@ -228,9 +228,9 @@ void UpdaterForm::urlGet1_DownloadComplete(int) {
 }
 
 void UpdaterForm::ParseUpdateDocument() {
-    WriteUpdaterLog(now() + CrLf);
-    WriteUpdaterLog(QStringLiteral("Web Page xml") + CrLf + QStringLiteral("------------"));
-    WriteUpdaterLog(trimBlanks(UpdateDoc) + CrLf);
+    WriteUpdaterLog(now() + crlf);
+    WriteUpdaterLog(QStringLiteral("Web Page xml") + crlf + QStringLiteral("------------"));
+    WriteUpdaterLog(trimBlanks(UpdateDoc) + crlf);
 
     MissingTags = 9;
     const std::pair<const char*, QString*> elements[] = {
@@ -256,15 +256,15 @@ void UpdaterForm::ParseUpdateDocument() {
     }
 
     WriteUpdaterLog(
-        QStringLiteral("Web Page Data") + CrLf + QStringLiteral("-------------") + CrLf +
-        QStringLiteral("Program Name :  ") + PubName + CrLf + QStringLiteral("Major Version:  ") +
-        PubVersion1 + CrLf + QStringLiteral("Minor Version:  ") + PubVersion2 + CrLf +
-        QStringLiteral("Download url :  ") + PubDownload + CrLf +
-        QStringLiteral("Known Issues :  ") + PubKIssues + CrLf +
-        QStringLiteral("History      :  ") + PubHistory + CrLf +
-        QStringLiteral("Home Page    :  ") + PubIndex + CrLf + QStringLiteral("Message      :  ") +
-        PubMessage + CrLf + QStringLiteral("Uninstall    :  ") + PubUninstall + CrLf +
-        QStringLiteral("Error Count  :  ") + QString::number(MissingTags) + CrLf + CrLf);
+        QStringLiteral("Web Page Data") + crlf + QStringLiteral("-------------") + crlf +
+        QStringLiteral("Program Name :  ") + PubName + crlf + QStringLiteral("Major Version:  ") +
+        PubVersion1 + crlf + QStringLiteral("Minor Version:  ") + PubVersion2 + crlf +
+        QStringLiteral("Download url :  ") + PubDownload + crlf +
+        QStringLiteral("Known Issues :  ") + PubKIssues + crlf +
+        QStringLiteral("History      :  ") + PubHistory + crlf +
+        QStringLiteral("Home Page    :  ") + PubIndex + crlf + QStringLiteral("Message      :  ") +
+        PubMessage + crlf + QStringLiteral("Uninstall    :  ") + PubUninstall + crlf +
+        QStringLiteral("Error Count  :  ") + QString::number(MissingTags) + crlf + crlf);
 }
 
 bool UpdaterForm::CompareVersions() {
@@ -281,7 +281,7 @@ bool UpdaterForm::CompareVersions() {
                       QStringLiteral("You have the latest version of ") + ProgramName);
         model.setText(QStringLiteral("Message"),
                       QStringLiteral("Click Known Issues to see any problems we are aware of.") +
-                          CrLf + PubMessage);
+                          crlf + PubMessage);
         enableIfKnown("WebSite", PubIndex);
         enableIfKnown("KIssues", PubKIssues);
         enableIfKnown("History", PubHistory);
@@ -292,11 +292,11 @@ bool UpdaterForm::CompareVersions() {
                                                     QStringLiteral(" of ") + PubName +
                                                     QStringLiteral(" is available "));
         QString message =
-            QStringLiteral("Click Download to get it") + CrLf +
+            QStringLiteral("Click Download to get it") + crlf +
             QStringLiteral("Click History for change info and Known Issues for any problems.") +
-            CrLf + PubMessage;
+            crlf + PubMessage;
         if (PubUninstall == QLatin1String("Yes"))
-            message += CrLf + QStringLiteral("You must uninstall ") + ProgramName +
+            message += crlf + QStringLiteral("You must uninstall ") + ProgramName +
                        QStringLiteral("first.");
         model.setText(QStringLiteral("Message"), message);
         enableIfKnown("WebSite", PubIndex);
@@ -318,14 +318,14 @@ void UpdaterForm::CreateUpdaterLog() {
     const QString path = f.path(QStringLiteral("Log/Updater.log"));
     if (files::fileExists(path))
         return;
-    const QString header = QStringLiteral("Updater") + CrLf + QStringLiteral("Version ") +
-                           versionText() + CrLf + QStringLiteral("File Created") + CrLf + now() +
-                           CrLf + CrLf;
+    const QString header = QStringLiteral("Updater") + crlf + QStringLiteral("Version ") +
+                           versionText() + crlf + QStringLiteral("File Created") + crlf + now() +
+                           crlf + crlf;
     // Created and filled in one step, so a failure never leaves a header-less file behind.
-    if (!files::replace(path, header + CrLf)) {
+    if (!files::replace(path, header + crlf)) {
         f.message(QStringLiteral("Updater Log File Error"),
-                  QStringLiteral("Unable to create the log file Updater.log.") + CrLf +
-                      QStringLiteral("This may be a permissions problem.") + CrLf +
+                  QStringLiteral("Unable to create the log file Updater.log.") + crlf +
+                      QStringLiteral("This may be a permissions problem.") + crlf +
                       QStringLiteral("The program will now terminate."),
                   Host::Buttons::Ok, Host::Icon::Warning);
         f.endProgram();
@@ -338,10 +338,10 @@ void UpdaterForm::WriteUpdaterLog(const QString& text) {
     // The answer does not matter: a missing file has been reported, and the append below
     // then fails with its own message. The file name's case must match the file on disk.
     CheckFile(f, QStringLiteral("log"), QStringLiteral("Log"), QStringLiteral("Updater.log"));
-    if (!files::append(f.path(QStringLiteral("Log/Updater.log")), text + CrLf)) {
+    if (!files::append(f.path(QStringLiteral("Log/Updater.log")), text + crlf)) {
         f.message(QStringLiteral("Updater Log File Write Error"),
-                  QStringLiteral("Unable to write to the log file Updater.log.") + CrLf +
-                      QStringLiteral("This may be a permissions problem.") + CrLf +
+                  QStringLiteral("Unable to write to the log file Updater.log.") + crlf +
+                      QStringLiteral("This may be a permissions problem.") + crlf +
                       QStringLiteral("The program will now terminate."),
                   Host::Buttons::Ok, Host::Icon::Warning);
         f.endProgram();
