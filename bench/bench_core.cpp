@@ -2,14 +2,14 @@
 // Calculate with an empty history and with 1,000 and 32,767 history lines, ReadConfiguration,
 // BuildResultsReport. Usage: bench_core [runs]
 #include "benchsupport.h"
-#include "calc/calculate.h"
-#include "calc/errors.h"
-#include "calc/mainform.h"
+#include "form/calculate.h"
+#include "form/config.h"
+#include "form/history.h"
+#include "form/mainform.h"
+#include "form/results.h"
 #include "quiethost.h"
-#include "records/history.h"
-#include "records/results.h"
-#include "shell/config.h"
-#include "shell/files.h"
+#include "text/errors.h"
+#include "text/files.h"
 
 #include <QCoreApplication>
 #include <QDir>

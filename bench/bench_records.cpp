@@ -3,11 +3,11 @@
 // the file restored between runs) and, for scale, `wc -l` on the same file.
 // Usage: bench_records [runs]
 #include "benchsupport.h"
-#include "calc/mainform.h"
-#include "calc/values.h"
+#include "form/history.h"
+#include "form/mainform.h"
 #include "quiethost.h"
-#include "records/history.h"
-#include "shell/files.h"
+#include "text/files.h"
+#include "text/values.h"
 
 #include <QCoreApplication>
 #include <QDir>

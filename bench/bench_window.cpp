@@ -1,8 +1,8 @@
 // Times the main window constructed, loaded and shown (offscreen by default) and reports the
 // resident memory after start. Runs in a temporary working directory seeded from dist/.
 // Usage: bench_window [runs]   (run from the project root, or set VOLTRAKE_DIST)
-#include "calc/mainform.h"
-#include "shell/files.h"
+#include "form/mainform.h"
+#include "text/files.h"
 #include "ui/mainwindow.h"
 #include "ui/qthost.h"
 

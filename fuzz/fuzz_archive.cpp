@@ -1,6 +1,6 @@
 // The archive's look for reports in a results log of arbitrary content.
+#include "form/archive.h"
 #include "fuzzhost.h"
-#include "records/archive.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The configuration reader on arbitrary file content.
+#include "form/config.h"
 #include "fuzzhost.h"
-#include "shell/config.h"
 
 #include <cstdint>
 

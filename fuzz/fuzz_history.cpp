@@ -1,7 +1,7 @@
 // The history log readers: a calculation's record building, Get Last, Remove Last's line
 // counting and the upgrade's conversion, on arbitrary file content.
+#include "form/history.h"
 #include "fuzzhost.h"
-#include "records/history.h"
 
 #include <cstdint>
 

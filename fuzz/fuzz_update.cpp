@@ -1,6 +1,6 @@
 // The update document parser and the version comparison on arbitrary response bodies.
 #include "fuzzhost.h"
-#include "shell/files.h"
+#include "text/files.h"
 #include "update/updater.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Number and date reading in the locales users run with.
-#include "calc/errors.h"
-#include "calc/values.h"
+#include "text/errors.h"
+#include "text/values.h"
 
 #include <cstdint>
 

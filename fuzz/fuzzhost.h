@@ -1,9 +1,9 @@
 #pragma once
 
-#include "calc/errors.h"
-#include "calc/host.h"
-#include "calc/mainform.h"
+#include "form/host.h"
+#include "form/mainform.h"
 #include "quiethost.h"
+#include "text/errors.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "calc/mainform.h"
-#include "shell/instance.h"
+#include "form/mainform.h"
+#include "records/instance.h"
 #include "ui/mainwindow.h"
 #include "ui/qthost.h"
 

@@ -1,7 +1,7 @@
 #include "ui/frmabout.h"
 
-#include "calc/mainform.h"
-#include "shell/web.h"
+#include "form/mainform.h"
+#include "form/web.h"
 #include "ui_frmAbout.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "ui/frmupdater.h"
 
-#include "calc/mainform.h"
+#include "form/mainform.h"
 #include "ui_frmUpdater.h"
 #include "update/updater.h"
 

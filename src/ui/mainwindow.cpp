@@ -1,6 +1,6 @@
 #include "ui/mainwindow.h"
 
-#include "calc/mainform.h"
+#include "form/mainform.h"
 #include "ui_VoltrakeMain.h"
 
 #include <QCheckBox>

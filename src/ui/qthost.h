@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/host.h"
+#include "form/host.h"
 
 #include <QStringList>
 

@@ -1,11 +1,11 @@
 #include "update/updater.h"
 
-#include "calc/errors.h"
-#include "calc/mainform.h"
-#include "calc/values.h"
-#include "shell/files.h"
-#include "shell/startup.h"
-#include "shell/web.h"
+#include "form/checkfiles.h"
+#include "form/mainform.h"
+#include "form/web.h"
+#include "text/errors.h"
+#include "text/files.h"
+#include "text/values.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/formmodel.h"
+#include "form/formmodel.h"
 #include "update/urlget.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "scriptedhost.h"
-#include "shell/files.h"
+#include "text/files.h"
 
 #include <QTest>
 

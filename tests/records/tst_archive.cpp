@@ -1,4 +1,4 @@
-#include "records/archive.h"
+#include "form/archive.h"
 #include "records_fixture.h"
 
 #include <QProcess>

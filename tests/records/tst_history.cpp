@@ -1,4 +1,4 @@
-#include "records/history.h"
+#include "form/history.h"
 #include "records_fixture.h"
 
 static const QString HLog = "Log/Voltrake_H.log";

@@ -1,4 +1,4 @@
-#include "records/results.h"
+#include "form/results.h"
 #include "records_fixture.h"
 
 // A plain quarterly calculation as it leaves the fields; each row adds or overrides.

@@ -1,4 +1,4 @@
-#include "records/save.h"
+#include "form/save.h"
 #include "records_fixture.h"
 
 class TestSave : public QObject {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/host.h"
+#include "form/host.h"
 
 // A host for benchmarks and fuzzing: answers every question with its first button (Yes or OK)
 // and does nothing else.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calc/host.h"
-#include "calc/mainform.h"
+#include "form/host.h"
+#include "form/mainform.h"
 
 #include <QDir>
 #include <QList>

@@ -1,0 +1,299 @@
+#include "form/history.h"
+#include "records/logformat.h"
+#include "text/lines.h"
+
+#include "form/checkfiles.h"
+#include "form/checks.h"
+#include "form/clicks.h"
+#include "form/dump.h"
+#include "form/logs.h"
+#include "form/mainform.h"
+#include "form/presentation.h"
+#include "text/errors.h"
+#include "text/files.h"
+#include "text/values.h"
+
+using files::crlf;
+
+namespace {
+
+const QString LogFileError = QStringLiteral("Voltrake Log File Error");
+
+QString historyPath(const MainForm& f) {
+    return f.path(QStringLiteral("Log/") + f.HistoryLogName);
+}
+
+RuntimeError readError() {
+    return RuntimeError(errnum::FileIO, QStringLiteral("Path/File access error"));
+}
+
+// Date1 and Date2 are shown in the short date form; a text that is no date stays as it is.
+QString asShortDate(const QString& text) {
+    const auto date = values::readDate(text);
+    return date ? values::shortDate(*date) : text;
+}
+
+QString startRecord(const MainForm& f) {
+    QString line = R(11, records::historyDate(f.text(QStringLiteral("Date1")))) + ", " +
+                   R(7, f.text(QStringLiteral("NRead1"))) + ", " +
+                   R(7, f.text(QStringLiteral("CRead1")));
+    for (int width : {7, 7, 6, 7, 7, 5, 6, 8, 4})
+        line += ", " + QString(width, ' ');
+    return line;
+}
+
+QString record(const MainForm& f) {
+    auto t = [&f](const char* name) { return f.text(QLatin1String(name)); };
+    const QString breakPoint = f.ticked(QStringLiteral("DRate")) ? "D" : "F";
+    const QString vat = t("VAT") + (values::leadingValue(t("VAT")) > 0 ? "%" : "");
+    const QString disc1 = t("Disc1") + (f.ticked(QStringLiteral("Disc1P")) ? "%" : "");
+    const QString disc2 = f.ticked(QStringLiteral("Disc2F")) ? "F " : "  ";
+    const QString time = f.ticked(QStringLiteral("Period")) ? " Mon" : " Qtr";
+    return R(11, records::historyDate(t("Date2"))) + ", " + R(7, t("NRead2")) + ", " +
+           R(7, t("CRead2")) + ", " + R(7, t("NormalR1")) + ", " + R(7, t("NormalR2")) + ", " +
+           breakPoint + R(5, t("BPoint")) + ", " + R(7, t("CheapR")) + ", " + R(7, t("TSCharge")) +
+           ", " + R(5, vat) + ", " + R(6, disc1) + ", " + disc2 + R(6, t("Disc2")) + ", " + time;
+}
+
+// An old record in the current 104-character layout; each step takes the result of the
+// step before, so the oldest layout passes through all of them.
+QString upgradedRecord(QString l) {
+    if (l.size() == 78)
+        l = l.left(49) + "F" + l.mid(49, 15) + l.right(16) + ",       ,         ";
+    if (l.size() == 99)
+        l = l.left(66) + l.mid(67, 17) + "       ,         ";
+    if (l.size() == 100)
+        l = l.left(81) + l.mid(83, 8) + l.right(7);
+    if (l.size() == 96)
+        l += ",  Qtr";
+    if (l.size() == 102)
+        l = l.left(90) + "  " + l.right(12);
+    return l;
+}
+
+void historyOpenFailed(MainForm& f) {
+    f.message(LogFileError,
+              "Unable to opem the history log " + f.HistoryLogName +
+                  ".\r\nThis may be a permissions problem.",
+              Host::Buttons::Ok, Host::Icon::Warning);
+}
+
+[[noreturn]] void upgradeFailed(MainForm& f, const QString& what) {
+    f.message(LogFileError,
+              what + QStringLiteral("\r\nThis may be a permissions problem.\r\n"
+                                    "The program will now terminate."),
+              Host::Buttons::Ok, Host::Icon::Warning);
+    f.endProgram();
+}
+
+} // namespace
+
+void AppendHistoryHeaders(MainForm& f) {
+    const QString tax = f.model.caption(QStringLiteral("VATH")).left(3);
+    f.HistoryText += records::historyColumnHeaders(tax);
+}
+
+void BuildHistoryRecord(MainForm& f) {
+    try {
+        f.ErrorLocation = 211;
+        const QString line = record(f);
+        f.HistoryText.clear();
+
+        qsizetype dataLines = 0;
+        QString last;
+        const QString path = historyPath(f);
+        if (files::fileExists(path)) {
+            const auto bytes = files::readAll(path);
+            if (!bytes)
+                throw readError();
+            // Lines are told apart on the bytes; only the columns looked at are decoded.
+            QByteArrayView lastBytes;
+            const QLocale locale;
+            lines::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView l) {
+                if (records::isDataLine(l, locale))
+                    ++dataLines;
+                lastBytes = l;
+            });
+            last = lines::decode(lastBytes);
+        }
+
+        f.ErrorLocation = 212;
+        if (!f.ticked(QStringLiteral("NoHistory"))) {
+            const auto saved = values::readDate(records::dateColumn(last));
+            const auto date2 = values::readDate(f.text(QStringLiteral("Date2")));
+            if (saved && date2 && values::daysBetween(*date2, *saved) >= 0)
+                f.DataErrors += QStringLiteral("Meter Reading Date 2 must be later than the last "
+                                               "Meter Reading date saved\n");
+        }
+        if (dataLines % 40 == 0 && dataLines > 35) {
+            AppendHistoryHeaders(f);
+            f.HistoryText += crlf;
+        }
+        if (f.DataErrors.isEmpty()) {
+            if (dataLines == 0)
+                f.HistoryText += startRecord(f) + crlf;
+            f.HistoryText += line;
+        }
+    } catch (const RuntimeError&) {
+        FatalErrorDump(f, QStringLiteral("Format Log Error"), f.ErrorLocation);
+    }
+}
+
+void AppendHistoryLog(MainForm& f) {
+    CheckBreakPoint(f);
+    CheckTariffData(f, true, true);
+    CheckDirectory(f, QStringLiteral("Log"));
+    if (f.HistoryText.isEmpty())
+        return;
+    if (!CheckFile(f, QStringLiteral("history log"), QStringLiteral("Log"), f.HistoryLogName))
+        return;
+    if (!files::append(historyPath(f), f.HistoryText + crlf))
+        f.message(LogFileError,
+                  "Unable to write to the log file " + f.HistoryLogName +
+                      ".\r\nThis may be a permissions problem.",
+                  Host::Buttons::Ok, Host::Icon::Warning);
+}
+
+void UpgradeHistoryLog(MainForm& f) {
+    const double old = values::leadingValue(f.HistoryVersion);
+    if (!(old > 2.9 && old != values::leadingValue(versionText())))
+        return;
+
+    const QString backup = records::firstFreeName(f, QStringLiteral("Voltrake_H"));
+    if (backup.isEmpty() || !files::copy(historyPath(f), f.path(backup)))
+        upgradeFailed(f, QStringLiteral("Unable to backup the history log file."));
+
+    const QString failed = QStringLiteral("Unable to create the history log file.");
+    f.HistoryText = "Voltrake History Log" + crlf + records::versionLine() + crlf + "File Created" +
+                    crlf + values::ddMmmYyTime(f.host.now()) + crlf +
+                    "Updated From Version: " + f.HistoryVersion + crlf;
+    AppendHistoryHeaders(f);
+    QString upgraded = f.HistoryText + crlf;
+
+    f.HistoryText.clear();
+    AppendHistoryHeaders(f);
+    const QString headers = f.HistoryText + crlf;
+
+    const auto bytes = files::readAll(f.path(backup));
+    if (!bytes)
+        upgradeFailed(f, failed);
+    const QString text = files::decode(*bytes);
+    upgraded.reserve(upgraded.size() + text.size() + text.size() / 20);
+    qsizetype written = 0;
+    const QLocale locale;
+    lines::forEachLine(text, [&](QStringView line) {
+        if (!records::isDataLine(line, locale))
+            return;
+        if (written % 40 == 0 && written >= 36)
+            upgraded += headers;
+        upgraded += upgradedRecord(line.toString()) + crlf;
+        ++written;
+    });
+    // The whole new file is written in one go over the old one; the backup keeps the rest.
+    if (!files::replace(historyPath(f), upgraded))
+        upgradeFailed(f, failed);
+}
+
+void Get_Last_Click(MainForm& f) {
+    try {
+        f.ErrorLocation = 141;
+        CheckDirectory(f, QStringLiteral("Log"));
+        if (!CheckFile(f, QStringLiteral("history log"), QStringLiteral("Log"), f.HistoryLogName))
+            return;
+        const auto bytes = files::readAll(historyPath(f));
+        if (!bytes)
+            throw readError();
+        const QString last = lines::lastLine(*bytes);
+        const QString date = records::dateColumn(last);
+
+        if (!values::readsAsDate(date) || records::readingColumn(last, 14) < 1) {
+            f.setText(QStringLiteral("Status"),
+                      QStringLiteral("No Saved Meter Readings To Restore"));
+            f.host.setFocus(QStringLiteral("Date1"));
+        } else {
+            Clear_Click(f);
+            f.setText(QStringLiteral("Status"),
+                      QStringLiteral("Last Saved Meter Readings Restored"));
+            f.setText(QStringLiteral("Date1"), date);
+            f.setText(QStringLiteral("NRead1"), last.mid(13, 7).trimmed());
+            f.setText(QStringLiteral("CRead1"), last.mid(22, 7).trimmed());
+            f.setText(QStringLiteral("Date1"), asShortDate(f.text(QStringLiteral("Date1"))));
+            f.setText(QStringLiteral("Date2"), asShortDate(f.text(QStringLiteral("Date2"))));
+            f.host.setFocus(QStringLiteral("Date2"));
+        }
+        f.startTimer1();
+        f.model.setEnabled(QStringLiteral("Save"), false);
+    } catch (const RuntimeError&) {
+        FatalErrorDump(f, QStringLiteral("Log File Read Error"), f.ErrorLocation);
+    }
+}
+
+void Del_Last_Click(MainForm& f) {
+    const QString path = historyPath(f);
+    auto fileThere = [&f] {
+        CheckDirectory(f, QStringLiteral("Log"));
+        return CheckFile(f, QStringLiteral("history log"), QStringLiteral("Log"), f.HistoryLogName);
+    };
+
+    qsizetype lines = 0;
+    qsizetype keep = 0;
+    if (fileThere()) {
+        const auto bytes = files::readAll(path);
+        if (!bytes)
+            return historyOpenFailed(f);
+        const auto spans = lines::lineSpans(*bytes);
+        lines = qsizetype(spans.size());
+        // The final line is the record to remove; the last data line before it is the last
+        // line to keep. Searching backwards stops at the first one found.
+        qsizetype lastData = 0;
+        for (qsizetype i = lines - 2; i >= 0; --i) {
+            if (records::isDataLine(
+                    QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second))) {
+                lastData = i + 1;
+                break;
+            }
+        }
+        // With no data line before the final one (a first reading of 1 fails the data-line
+        // test) the header block still stays, as it does when only the start record is left.
+        keep = lines == 11 || (lines >= 12 && lastData == 0) ? 10 : lastData;
+    }
+    if (lines <= 10) {
+        f.setStatus(QStringLiteral("No Saved Meter Readings To Delete"));
+        return;
+    }
+
+    if (f.message(QStringLiteral("Voltrake Modify History File"),
+                  QStringLiteral("Are you sure you want to delete\r\n"
+                                 "the last saved meter reading?"),
+                  Host::Buttons::YesNo, Host::Icon::Warning) != Host::Answer::Yes)
+        return;
+
+    if (fileThere()) {
+        const auto bytes = files::readAll(path);
+        if (!bytes)
+            return historyOpenFailed(f);
+        const auto spans = lines::lineSpans(*bytes);
+        // The file changed under us and no longer has the lines to keep: leave it alone.
+        if (qsizetype(spans.size()) < keep)
+            return historyOpenFailed(f);
+        QByteArray kept;
+        kept.reserve(keep > 0 ? spans[keep - 1].first + spans[keep - 1].second + 2 : 0);
+        for (qsizetype i = 0; i < keep; ++i) {
+            kept += QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second);
+            kept += "\r\n";
+        }
+        if (!files::replace(path, lines::decode(kept)))
+            return historyOpenFailed(f);
+    }
+
+    ClearInputs(f);
+    ClearActualResults(f);
+    ClearPredictedResults(f);
+    SetModeLabels(f);
+    f.model.setEnabled(QStringLiteral("Save"), false);
+    f.setStatus(QStringLiteral("Last Saved Meter Reading Deleted"));
+}
+
+void ViewH_Click(MainForm& f) {
+    records::viewLog(f, QStringLiteral("history log"), f.HistoryLogName);
+}

@@ -1,0 +1,258 @@
+// The shell: start-up, the configuration file, the dump, Help, the web site, About and Exit.
+
+#include "form/checkfiles.h"
+#include "form/dump.h"
+#include "form/startup.h"
+#include "scriptedhost.h"
+#include "text/errors.h"
+#include "text/values.h"
+
+#include <QtTest>
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+    template <class... T> static void row(const char* n, T... v) { (QTest::newRow(n) << ... << v); }
+
+    // The example configuration, as Save Data writes it for a simple tariff.
+    static QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
+        QByteArray text =
+            "# Voltrake Version " + versionText().toLatin1() +
+            "\r\n# Configuration File\r\n# 05-Dec-26 04:40:50\r\n\r\n[Run]\r\nLogLevel=1\r\n"
+            "RunOnTop=1\r\n\r\n[Data]\r\nBreakP=1\r\nBreakPD=1\r\nCORate=0.43\r\nCRate=1.05\r\n"
+            "Disc1=1\r\nDisc1PT=1\r\nDisc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\n"
+            "NRate2=1\r\nPeriodT=1\r\nPredict=1\r\nSCharge=13.5\r\nUpEnable=2\r\nVRate=18.5\r\n";
+        return from.isEmpty() ? text : text.replace(from, to);
+    }
+
+    // Fails, as a run-time error, at the call named by failIn ("now#2": the second call of now).
+    struct FailingHost : ScriptedHost {
+        QString failIn;
+        QHash<QString, int> calls;
+        void fail(const QString& call) {
+            if (failIn == call + '#' + QString::number(++calls[call]))
+                throw RuntimeError(errnum::FileIO, "Device I/O error");
+        }
+        QDateTime now() override { return fail("now"), ScriptedHost::now(); }
+        void startUpdateCheck(bool a) override { fail("check"), ScriptedHost::startUpdateCheck(a); }
+    };
+
+  private slots:
+    void runModeFromCommandLine_data() {
+        QTest::addColumn<int>("mode"); // of the command line that names the row
+        row("", 0);
+        row("-InhibitErrorCheck -ShortUpdateTime", 1);
+        row("-ShortUpdateTime -InhibitErrorCheck", 5);
+        row("-inhibiterrorcheck", 0);
+        row(" -InhibitErrorCheck", 0);
+        row("-InhibitErrorChec", 0);
+    }
+    void runModeFromCommandLine() {
+        QFETCH(int, mode);
+        QCOMPARE(RunModeFromCommandLine(QTest::currentDataTag()), mode);
+    }
+
+    void load_data() {
+        QTest::addColumn<QString>("fault");   // a directory removed, or a host call failing
+        QTest::addColumn<QByteArray>("file"); // the configuration; null for none
+        QTest::addColumn<QString>("seen"); // in "mark title: text", or "|CheapR|SCharge|ConfigText"
+        const QString corrupted = "The configuration file is corrupted.";
+        const QString example = "|£0.050000|£12.50|";
+        row("no Help directory, though start-up never reads it", "Help", ini(),
+            "151 Voltrake Help Directory Error: The Help directory does not exist.\r\nTo restore "
+            "the Help directory\r\nreinstall the program.\r\nThe program will now terminate.");
+        row("no configuration", "", QByteArray(),
+            "165 Voltrake Configuration File Error: The configuration file is missing or corrupted."
+            "\r\nReinstall the program to restore the file.\r\nThe program will now terminate.");
+        row("log files fail", "now#1", ini(), "Error Number 154\r\nA Fatal Loading Error");
+        row("start-up entry fails", "now#2", ini(), "Error Number 155\r\nA Fatal Loading Error");
+        row("update check fails", "check#1", ini(), "Error Number 156\r\nA Fatal Loading Error");
+        row("no update check when off", "check#1", ini("UpEnable=2", "UpEnable=1"), example);
+        row("DRate=3", "", ini("DRate=1", "DRate=3"), corrupted);
+        row("RunOnTop=0", "", ini("RunOnTop=1", "RunOnTop=0"), corrupted);
+        row("repeated key", "", ini() + "CRate=1.07\r\n", corrupted);
+        row("missing key", "", ini("CRate=1.05\r\n", ""), corrupted);
+        row("repeated and missing key", "", ini("SCharge=13.5\r\n", "") + "CRate=1.07\r\n",
+            "|£0.070000||");
+        row("key in lower case", "", ini("CRate", "crate"), corrupted);
+        row("blank before #", "", ini() + " # note\r\n", "\r\n# note\r\n");
+        row("decimal comma, de_DE", "", ini("CRate=1.05", "CRate=1,05"), "||");
+        row("binary", "", qCompress(ini()), "163\r\nA Fatal Config Read");
+        row("1 MB line", "", ini() + QByteArray(1 << 20, 'x'), example);
+        row("nan rate", "", ini("NRate1=0.150000", "NRate1=nan"), corrupted);
+        row("huge whole setting", "", ini("DRate=1", "DRate=1e300"), "162\r\nA Fatal Config Read");
+    }
+    void load() {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, seen);
+        LocaleScope scope(QString(QTest::currentDataTag()).endsWith("de_DE") ? "de_DE" : "en_GB");
+        Workspace w;
+        FailingHost h;
+        MainForm f{h};
+        f.baseDir = w.dir();
+        h.failIn = fault;
+        QDir().rmdir(w.path(fault)); // when it names a directory
+        w.write("Log/Voltrake.log", "Voltrake Results Log\r\n");
+        if (!file.isNull())
+            w.write("Data/Voltrake.ini", file);
+
+        f.load();
+
+        const QString shown =
+            f.ended()
+                ? QString::number(f.ErrorLocation) + ' ' + h.boxes[0].title + ": " + h.boxes[0].text
+                : '|' + f.text("CheapR") + '|' + f.text("SCharge") + '|' + f.ConfigText;
+        QVERIFY2(shown.contains(seen) && h.boxes.size() == f.ended(), qPrintable(shown));
+        if (seen.contains("Fatal")) // the dump reaches the log of the last run
+            QVERIFY(w.read("Log/Voltrake.log").contains(' ' + shown.left(3).toLatin1() + " ****"));
+        if (f.ended())
+            return;
+        for (const bool first : {true, false}) {
+            f.model.setEnabled("Save", true);
+            f.activate(); // the first activation restores the last readings, the next ones do not
+            QCOMPARE(f.model.enabled("Save"), !first);
+        }
+        QCOMPARE(f.text("Status"), QString("No Saved Meter Readings To Restore"));
+    }
+
+    void saveThenReset() {
+        for (const char* locale : {"en_GB", "de_DE"}) {
+            LocaleScope scope(locale);
+            Workspace w;
+            MainForm& f = w.form;
+            w.write("Data/Voltrake.ini", ini());
+            f.load();
+            const QStringList boxes{"Period", "Disc1P", "Disc2F", "AutoSave", "OnTop", "UpEnable1"};
+            for (const QString& box : boxes) // first: their click actions clear fields
+                f.model.setChecked(box, box != "UpEnable1");
+            const QList<std::pair<QString, double>> fields = {
+                {"NormalR1", 0.123456}, {"NormalR2", 0.2}, {"BPoint", 500}, {"CheapR", 0.055},
+                {"SCharge", 12.75},     {"Disc1", 5},      {"Disc2", 3.25}, {"VAT", 17.5},
+                {"CO2", 0.54},          {"PRate", 6}};
+            for (const auto& [name, value] : fields)
+                f.setText(name, values::plainNumber(value));
+            f.BreakPointPerDay = values::fixed(2.5, values::Fixed::Two);
+            f.buttonClicked("Save_Defaults");
+            const QByteArray saved = // full stops in every locale, so it reads the same anywhere
+                "# Voltrake Version " + versionText().toLatin1() +
+                "\r\n# Configuration File\r\n# 05-Dec-26 04:40:50\r\n\r\n[Run]\r\nLogLevel=2\r\n"
+                "RunOnTop=2\r\n\r\n[Data]\r\nBreakP=501\r\nBreakPD=3.5\r\nCORate=0.54\r\n"
+                "CRate=1.055\r\nDisc1=6\r\nDisc1PT=2\r\nDisc2=4.25\r\nDisc2FT=2\r\nDRate=1\r\n"
+                "NRate1=0.123456\r\nNRate2=1.2\r\nPeriodT=2\r\nPredict=7\r\nSCharge=13.75\r\n"
+                "UpEnable=1\r\nVRate=18.5\r\n";
+            QCOMPARE(w.read("Data/Voltrake.ini"), saved);
+
+            // Every edit thrown away, Discount 1 switched to an amount: Reset Data restores it
+            // all (the percentage survives the Disc1P click it runs); saving again writes the same.
+            for (const QString& box : boxes)
+                f.model.setChecked(box, box == "UpEnable1");
+            for (const auto& [name, value] : fields)
+                f.setText(name, "9");
+            f.BreakPointPerDay = "0";
+            f.model.setEnabled("Save", true);
+            f.buttonClicked("Reset_Defaults");
+            QVERIFY(f.text("Status") == "Defaults Restored" && !f.model.enabled("Save"));
+            QFile::remove(w.path("Data/Voltrake.ini"));
+            f.buttonClicked("Save_Defaults");
+            QCOMPARE(w.read("Data/Voltrake.ini"), saved);
+        }
+    }
+
+    // After a good start: a button, a file check or a dump; the row name says what is missing.
+    void afterStart_data() {
+        QTest::addColumn<QString>("action"); // a button, a description for CheckFile, or "dump"
+        QTest::addColumn<QString>("seen"); // messages, pages opened, About, log added, closing, end
+        const QString noBrowser = "Voltrake Error: Unable to launch Browser. | open ";
+        const QString unsaved =
+            "Voltrake Calculation Not Saved: There is an unsaved calculation\r\n"
+            "Click OK to save it and Cancel to exit | ";
+        const QString fatal = "Voltrake Fatal Error: Error Number 153\r\nA Fatal Loading Error Has "
+                              "Occurred\r\nThe Program Will Now Terminate | ";
+        const QString config = "Voltrake Configuration\r\n----------------------\r\n" +
+                               ini().mid(ini().indexOf("[Run]")).replace("\r\n\r\n", "\r\n") +
+                               "\r\n";
+        const QString block =
+            "log +05/12/2026 04:40:50\r\nVoltrake\r\nVersion " + versionText() +
+            "\r\n\r\n******** Loading Error 153 ********\r\n\r\n"
+            "Dump of configuration file and available program data follows:\r\n\r\n\r\n%1\r\n\r\n"
+            "Electricity Data\r\n----------------\r\n"
+            "£0.150000, , £12.50, , , £0.050000, 17.5, 0, , 0, 0.43, 0, 1, 0, 0, 1\r\n\r\n"
+            "Program Internals\r\n-----------------\r\n0, 2.50, 2, 1, 1\r\n\r\nProgram Data\r\n"
+            "------------\r\n, , , NRead2, \r\nNotes\r\n\r\nProgram Actual\r\n--------------\r\n"
+            ", , , , , NR1Cost, , , , , , , , , , \r\n\r\nProgram Predicted\r\n"
+            "-----------------\r\n, , , , , , , , , , , , , TCO2P\r\n\r\n"
+            "***** End of Error Dump *****\r\n\r\n\r\n | end";
+        row("Help", "Help1", "open Help/index.htm");
+        row("Help, no browser", "Help1", noBrowser + "Help/index.htm");
+        row("Help, no page", "Help1",
+            "Voltrake Help File Error: The help file is either missing or\r\ncorrupted. Reinstall "
+            "the program\r\nto correct the error.\r\n");
+        row("Logo opens the home page", "Logo", "open http://www.example.org/");
+        row("Logo, no browser", "Logo", noBrowser + "http://www.example.org/");
+        row("About", "About", "About window");
+        row("Exit", "Exit", "update window closed | end");
+        row("Exit, unsaved: OK saves", "Exit",
+            unsaved + "log +report\r\n | update window closed | end");
+        row("Exit, unsaved: Cancel does not", "Exit", unsaved + "update window closed | end");
+        row("file check, title in proper case", "hISTORY lOG",
+            "Voltrake History Log File Error: The hISTORY lOG file is either missing or\r\n"
+            "corrupted. Delete the hISTORY lOG file if\r\nit exists and restart the program.");
+        row("dump", "dump", fatal + block.arg(config));
+        row("dump, configuration not read yet", "dump", fatal + block.arg(""));
+        row("dump, no results log", "dump", fatal + "end");
+    }
+    void afterStart() {
+        QFETCH(QString, action);
+        QFETCH(QString, seen);
+        const QString tag = QTest::currentDataTag();
+        LocaleScope scope("en_GB");
+        Workspace w;
+        MainForm& f = w.form;
+        w.write("Data/Voltrake.ini", ini());
+        if (!tag.contains("no page"))
+            w.write("Help/index.htm", "<html></html>");
+        f.webSiteRoot = "http://www.example.org/";
+        f.load();
+        const QByteArray before = w.read("Log/Voltrake.log");
+        f.ReportText = "report";
+        f.model.setEnabled("Save", tag.contains("unsaved"));
+        w.host.answers = {tag.contains("Cancel") ? Host::Answer::Cancel : Host::Answer::Ok};
+        w.host.openSucceeds = !tag.contains("no browser");
+        if (tag.contains("not read yet"))
+            f.ConfigText.clear();
+        if (tag.contains("no results log"))
+            QFile::remove(w.path("Log/Voltrake.log"));
+        f.model.setChecked("Period", true); // the dump shows which field is where
+        for (const QString name : {"NRead2", "Notes", "NR1Cost", "TCO2P"})
+            f.setText(name, name);
+        f.BreakPointPerDay = "2.50";
+        f.RunOnTop = 2;
+
+        if (action == "dump")
+            QVERIFY_THROWS_EXCEPTION(ProgramEnded, FatalErrorDump(f, "Loading Error", 153));
+        else if (action.contains(' '))
+            CheckFile(f, action, "Log", "missing.log");
+        else
+            f.buttonClicked(action);
+
+        QStringList happened;
+        for (const ScriptedHost::Box& box : w.host.boxes)
+            happened << box.title + ": " + box.text;
+        for (const QString& target : w.host.opened.replaceInStrings(w.dir() + '/', ""))
+            happened << "open " + target;
+        if (w.host.aboutShown)
+            happened << "About window";
+        if (const QByteArray log = w.read("Log/Voltrake.log"); log.size() > before.size())
+            happened << "log +" + QString::fromLatin1(log.mid(before.size()));
+        if (w.host.updateWindowClosed)
+            happened << "update window closed";
+        if (f.ended() || w.host.ended)
+            happened << "end";
+        QCOMPARE(happened.join(" | "), seen);
+        QCOMPARE(QFile::exists(w.path("Log/Voltrake.log")), !tag.contains("no results log"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShell)
+#include "tst_startup.moc"
