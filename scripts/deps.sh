@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools
-          libgl-dev xvfb xauth fonts-liberation clang-14 libclang-rt-14-dev)
+          libgl-dev xvfb xauth fonts-liberation clang-14 libclang-rt-14-dev
+          desktop-file-utils appstream lintian dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

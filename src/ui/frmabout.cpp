@@ -2,10 +2,10 @@
 
 #include "form/mainform.h"
 #include "form/web.h"
+#include "ui/logo.h"
 #include "ui_frmAbout.h"
 
 #include <QDialog>
-#include <QPixmap>
 #include <memory>
 
 // The logo is a resource of this static library; the linker keeps it only when it is named.
@@ -36,11 +36,7 @@ class AboutWindow : public QDialog {
         ui_.ProgName->setText(QStringLiteral("Voltrake"));
         ui_.ProgVersion->setText(QStringLiteral("Version ") + versionText());
 
-        const QPixmap logo(QStringLiteral(":/logo.png"));
-        if (logo.isNull())
-            ui_.Logo->hide();
-        else
-            ui_.Logo->setPixmap(logo);
+        showLogo(ui_.Logo);
 
         ui_.WebSite->setText(
             QStringLiteral("<a href=\"%1\">%2</a>")

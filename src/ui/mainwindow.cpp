@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "form/mainform.h"
+#include "ui/logo.h"
 #include "ui_VoltrakeMain.h"
 
 #include <QCheckBox>
@@ -58,6 +59,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     : QWidget(parent), form_(form), ui_(std::make_unique<Ui::VoltrakeMain>()) {
     initResources();
     ui_->setupUi(this);
+    showLogo(ui_->Logo);
     timer1_.setInterval(2000);
     connect(&timer1_, &QTimer::timeout, this, [this] {
         form_.timerTick(kTimer1);
