@@ -83,6 +83,53 @@ void putResults(BillTexts& b, const Writer& w, const domain::Tariff& t, const do
 
 } // namespace
 
+std::optional<BillInputs> inputsFromTexts(const QMap<QString, QString>& text, const Modes& modes,
+                                          const QLocale& locale) {
+    using namespace domain;
+    if (!values::readsAsDate(text.value(QStringLiteral("Date1")), locale) ||
+        !values::readsAsDate(text.value(QStringLiteral("Date2")), locale))
+        return std::nullopt;
+    bool ok = true;
+    auto number = [&](const char* name) {
+        const QString t = text.value(QLatin1String(name));
+        if (t.isEmpty())
+            return 0.0;
+        ok = ok && values::readsAsNumber(t, locale);
+        return ok ? values::strictValue(t, locale) : 0.0;
+    };
+    auto reading = [&](const char* name) -> std::optional<double> {
+        if (text.value(QLatin1String(name)).isEmpty())
+            return std::nullopt;
+        return number(name);
+    };
+    BillInputs in;
+    Tariff& t = in.tariff;
+    t.breakMode = modes.perDay ? BreakMode::PerDay : BreakMode::PerPeriod;
+    t.period = modes.monthly ? PeriodKind::Monthly : PeriodKind::Quarterly;
+    t.discount1Mode = modes.disc1Percent ? Disc1Mode::Percent : Disc1Mode::Amount;
+    t.discount2Mode = modes.disc2Fixed ? Disc2Mode::Fixed : Disc2Mode::PerPeriod;
+    t.normalRate1 = number("NormalR1");
+    t.normalRate2 = number("NormalR2");
+    t.breakPoint = number("BPoint");
+    t.cheapRate = number("CheapR");
+    t.fixedCharge = number("SCharge");
+    t.discount1 = number("Disc1");
+    t.discount2 = number("Disc2");
+    t.vat = number("VAT");
+    t.co2 = number("CO2");
+    t.predictionPeriods = number("PRate");
+    MeterReadings& m = in.readings;
+    m.date1 = *values::readDate(text.value(QStringLiteral("Date1")), locale);
+    m.date2 = *values::readDate(text.value(QStringLiteral("Date2")), locale);
+    m.normal1 = number("NRead1");
+    m.normal2 = number("NRead2");
+    m.cheap1 = reading("CRead1");
+    m.cheap2 = reading("CRead2");
+    if (!ok)
+        return std::nullopt;
+    return in;
+}
+
 BillTexts billTexts(const domain::Bill& bill, const QString& notes, const QLocale& locale) {
     using namespace domain;
     const Writer w(locale);

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMap>
 #include <QString>
+#include <optional>
 
 // The texts of a computed bill: what the main window shows after Calculate, the results
 // report and the history-log lines. Shared by the window and the command-line tool.
@@ -32,6 +33,24 @@ struct BillTexts {
 
     QString t(const char* name) const { return text.value(QLatin1String(name)); }
 };
+
+// The switches of the window that the field texts do not carry.
+struct Modes {
+    bool perDay = false;
+    bool monthly = false;
+    bool disc1Percent = false;
+    bool disc2Fixed = false;
+};
+
+struct BillInputs {
+    domain::Tariff tariff;
+    domain::MeterReadings readings;
+};
+
+// The inputs written in the texts the input checks leave in the fields (an empty text is 0 or
+// a blank reading; money may carry the currency symbol). Empty when a text does not read.
+std::optional<BillInputs> inputsFromTexts(const QMap<QString, QString>& text, const Modes& modes,
+                                          const QLocale& locale = QLocale());
 
 BillTexts billTexts(const domain::Bill& bill, const QString& notes,
                     const QLocale& locale = QLocale());

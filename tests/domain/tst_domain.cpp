@@ -299,7 +299,22 @@ void TestDomain::sameAsForm() {
                 continue;
             ++accepted;
             const domain::Bill bill = domain::computeBill(c.tariff, c.readings, decimals);
-            const QStringList diff = differences(f, billformat::billTexts(bill, c.notes), host);
+            QStringList diff = differences(f, billformat::billTexts(bill, c.notes), host);
+            // The texts the window shows read back into the same bill.
+            QMap<QString, QString> texts;
+            for (const QString& input : Inputs)
+                texts[input] = f.text(input);
+            const auto again =
+                billformat::inputsFromTexts(texts, {f.ticked("DRate"), f.ticked("Period"),
+                                                    f.ticked("Disc1P"), f.ticked("Disc2F")});
+            if (!again)
+                diff << "inputs do not read back";
+            else
+                diff << differences(
+                    f,
+                    billformat::billTexts(
+                        domain::computeBill(again->tariff, again->readings, decimals), c.notes),
+                    host);
             credits += bill.costs.total < 0;
             cheap += bill.usage.cheapRate;
             largest += c.tariff.predictionPeriods == (f.ticked("Period") ? 12 : 4);
