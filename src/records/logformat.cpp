@@ -60,11 +60,11 @@ bool isDataLine(QByteArrayView line, const QLocale& locale) {
                       locale);
 }
 
-QString historyDate(const QString& text) {
+QString historyDate(const QString& text, const QLocale& locale) {
     if (text.size() <= 11)
         return text;
-    const auto date = values::readDate(text);
-    return date ? values::ddMmmYyyy(*date) : text;
+    const auto date = values::readDate(text, locale);
+    return date ? values::ddMmmYyyy(*date, locale) : text;
 }
 
 } // namespace records

@@ -30,6 +30,6 @@ bool isDataLine(QByteArrayView line, const QLocale& locale = QLocale());
 
 // A date text as the history log keeps it: R(11) must never cut a date, so a text longer
 // than 11 characters that reads as a date is written as dd-mmm-yyyy of that date.
-QString historyDate(const QString& text);
+QString historyDate(const QString& text, const QLocale& locale = QLocale());
 
 } // namespace records
