@@ -22,14 +22,6 @@ void putNumber(MainForm& f, const QString& name, double value) {
     f.setText(name, values::plainNumber(values::checked(value)));
 }
 
-QString currencyOf(double value) {
-    return values::currency(values::checked(value));
-}
-
-void putCurrency(MainForm& f, const QString& name, double value) {
-    f.setText(name, currencyOf(value));
-}
-
 double intPart(double value) {
     return std::floor(values::checked(value));
 }
@@ -104,70 +96,51 @@ QString inputSignature(const MainForm& f) {
            value(u"Disc1P") + value(u"Disc2F") + value(u"NoHistory");
 }
 
-void presentDiscount(MainForm& f, const QString& name) {
-    const double v = strict(f, name);
-    if (v >= 0) {
-        f.model.setColour(name, colour::Credit);
-    } else {
-        f.model.setColour(name, colour::Normal);
-        putNumber(f, name, v * -1);
-    }
+namespace {
+const QStringList Fields = {
+    u"Date1"_s,    u"Date2"_s,    u"NRead1"_s,   u"NRead2"_s,    u"CRead1"_s,   u"CRead2"_s,
+    u"Notes"_s,    u"BPoint"_s,   u"CheapR"_s,   u"NormalR1"_s,  u"NormalR2"_s, u"SCharge"_s,
+    u"Disc1"_s,    u"Disc2"_s,    u"VAT"_s,      u"CO2"_s,       u"PRate"_s,    u"TDays"_s,
+    u"NRUnits"_s,  u"CRUnits"_s,  u"R1Units"_s,  u"R2Units"_s,   u"NR1Cost"_s,  u"NR2Cost"_s,
+    u"CRCost"_s,   u"D1Cost"_s,   u"D2Cost"_s,   u"CDay"_s,      u"UDay"_s,     u"CO2Day"_s,
+    u"TVCost"_s,   u"TSCharge"_s, u"TCO2"_s,     u"VCost"_s,     u"TDaysP"_s,   u"NRUnitsP"_s,
+    u"CRUnitsP"_s, u"R1UnitsP"_s, u"R2UnitsP"_s, u"NR1CostP"_s,  u"NR2CostP"_s, u"CRCostP"_s,
+    u"D1CostP"_s,  u"D2CostP"_s,  u"TVCostP"_s,  u"TSChargeP"_s, u"TCO2P"_s,    u"VCostP"_s};
+const QStringList Coloured = {u"D1Cost"_s,  u"D2Cost"_s,  u"TVCost"_s,
+                              u"D1CostP"_s, u"D2CostP"_s, u"TVCostP"_s};
+} // namespace
+
+billformat::Modes modes(const MainForm& f) {
+    return {f.ticked(u"DRate"_s), f.ticked(u"Period"_s), f.ticked(u"Disc1P"_s),
+            f.ticked(u"Disc2F"_s)};
 }
 
-void presentTotal(MainForm& f, const QString& name) {
-    const double v = strict(f, name);
-    if (v >= 0) {
-        f.model.setColour(name, colour::Normal);
-    } else {
-        f.model.setColour(name, colour::Credit);
-        putNumber(f, name, v * -1);
-    }
+billformat::BillTexts shownTexts(const MainForm& f) {
+    billformat::BillTexts b;
+    for (const QString& name : Fields)
+        b.text.insert(name, f.text(name));
+    for (const QString& name : Coloured)
+        b.credit.insert(name, f.model.colour(name) == colour::Credit);
+    b.costBeforeDiscount1 = f.CostBeforeDiscount1;
+    b.costBeforeTax = f.CostBeforeTax;
+    b.predictedCostBeforeDiscount1 = f.PredictedCostBeforeDiscount1;
+    b.predictedCostBeforeTax = f.PredictedCostBeforeTax;
+    b.periodCount = f.PeriodCount;
+    const billformat::Modes m = modes(f);
+    b.perDay = m.perDay;
+    b.monthly = m.monthly;
+    b.disc1Percent = m.disc1Percent;
+    b.disc2Fixed = m.disc2Fixed;
+    b.taxWord = f.model.caption(u"VATH"_s).left(3);
+    return b;
 }
 
-CostsBefore costChain(MainForm& f, const QString& suffix, double periods, bool cheapRate) {
-    using values::checked;
-    auto s = [&](const QString& name) { return strict(f, name); };
-    auto field = [&](const char* name) { return QString::fromLatin1(name) + suffix; };
-    const QString total = field("TVCost");
-    CostsBefore before;
-
-    putCurrency(f, field("NR1Cost"),
-                checked(s(QStringLiteral("NormalR1")) * lead(f, field("R1Units"))));
-    if (cheapRate)
-        putCurrency(f, field("CRCost"), checked(s(field("CRUnits")) * s(QStringLiteral("CheapR"))));
-    for (const char* name : {"TVCost", "TSCharge", "D1Cost", "D2Cost", "VCost"})
-        f.setText(field(name), QStringLiteral("0"));
-    if (cheapRate)
-        f.setText(total, f.text(field("CRCost")));
-
-    if (lead(f, QStringLiteral("SCharge")) != 0)
-        putNumber(f, field("TSCharge"), checked(s(QStringLiteral("SCharge")) * periods));
-    putNumber(f, total, checked(s(total) + s(field("TSCharge"))));
-    putNumber(f, total, checked(checked(s(total) + s(field("NR1Cost"))) + s(field("NR2Cost"))));
-    before.discount1 = currencyOf(s(total));
-
-    if (lead(f, QStringLiteral("Disc1")) != 0) {
-        const double disc1 = s(QStringLiteral("Disc1"));
-        putNumber(f, field("D1Cost"),
-                  f.ticked(QStringLiteral("Disc1P")) ? checked(s(total) * checked(disc1 / 100))
-                                                     : checked(disc1 * periods));
+void showResults(MainForm& f, const billformat::BillTexts& texts, const QStringList& names) {
+    for (const QString& name : names) {
+        f.setText(name, texts.text.value(name));
+        if (texts.credit.contains(name))
+            f.model.setColour(name, texts.credit.value(name) ? colour::Credit : colour::Normal);
     }
-    // Taken whether or not there is a discount, so the cost before tax is always this one's.
-    putNumber(f, total, checked(s(total) - s(field("D1Cost"))));
-    before.tax = currencyOf(s(total));
-
-    if (lead(f, QStringLiteral("VAT")) != 0) {
-        putNumber(f, field("VCost"), checked(s(total) * checked(s(QStringLiteral("VAT")) / 100)));
-        putNumber(f, total, checked(s(total) + s(field("VCost"))));
-    }
-
-    if (lead(f, QStringLiteral("Disc2")) != 0) {
-        const double disc2 = s(QStringLiteral("Disc2"));
-        putNumber(f, field("D2Cost"),
-                  f.ticked(QStringLiteral("Disc2F")) ? disc2 : checked(disc2 * periods));
-    }
-    putNumber(f, total, checked(s(total) - s(field("D2Cost"))));
-    return before;
 }
 
 } // namespace calc

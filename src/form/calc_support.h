@@ -1,7 +1,10 @@
 #pragma once
 
+#include "records/billformat.h"
+
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 class MainForm;
 
@@ -13,11 +16,9 @@ namespace calc {
 double lead(const MainForm& f, const QString& name);
 double strict(const MainForm& f, const QString& name);
 
-// Writes a result as plain number text, in "Currency" or in one of the fixed formats; a
-// non-finite result is a run-time error, as the arithmetic would raise it.
+// Writes a result as plain number text; a non-finite result is a run-time error, as the
+// arithmetic would raise it.
 void putNumber(MainForm& f, const QString& name, double value);
-void putCurrency(MainForm& f, const QString& name, double value);
-QString currencyOf(double value);
 
 // Int(): rounds down towards minus infinity.
 double intPart(double value);
@@ -41,18 +42,12 @@ QDate plusMonths(const QDate& date, double months);
 // The inputs of a calculation joined into one text, compared to spot an unchanged click.
 QString inputSignature(const MainForm& f);
 
-// Prices the units and works the bill through to its total, for the actual results
-// (suffix "") or the predicted ones ("P"): rate costs, fixed charges over `periods`, Discount 1,
-// VAT, Discount 2. Returns the cost before Discount 1 and before tax in "Currency".
-struct CostsBefore {
-    QString discount1;
-    QString tax;
-};
-CostsBefore costChain(MainForm& f, const QString& suffix, double periods, bool cheapRate);
-
-// Discounts are shown as magnitudes: the credit colour for a discount taken, the normal
-// colour and the magnitude for a negative one. A total below 0 is a credit.
-void presentDiscount(MainForm& f, const QString& name);
-void presentTotal(MainForm& f, const QString& name);
+// The texts of the window's inputs and results, its subtotals and switches, as the report
+// and the history line take them.
+billformat::BillTexts shownTexts(const MainForm& f);
+// The switches the field texts do not carry.
+billformat::Modes modes(const MainForm& f);
+// Writes the named results of a computed bill and their credit colours.
+void showResults(MainForm& f, const billformat::BillTexts& texts, const QStringList& names);
 
 } // namespace calc

@@ -1,5 +1,6 @@
 #include "form/calculate.h"
 
+#include "domain/bill.h"
 #include "form/calc_support.h"
 #include "form/checks.h"
 #include "form/dump.h"
@@ -9,6 +10,7 @@
 #include "form/presentation.h"
 #include "form/results.h"
 #include "form/save.h"
+#include "records/billformat.h"
 #include "text/errors.h"
 #include "text/values.h"
 
@@ -17,9 +19,7 @@
 using namespace Qt::StringLiterals;
 using calc::intPart;
 using calc::lead;
-using calc::putCurrency;
 using calc::putNumber;
-using values::checked;
 
 namespace {
 
@@ -73,80 +73,37 @@ bool unchangedSinceLast(MainForm& f) {
     return true;
 }
 
-void countPeriods(MainForm& f) {
-    const QDate first = calc::dateOf(f, u"Date1"_s);
-    const QDate second = calc::dateOf(f, u"Date2"_s);
-    const qint64 days = values::daysBetween(first, second);
-    putNumber(f, u"TDays"_s, double(days));
-    if (!f.ticked(u"Period"_s)) {
-        // One quarter more for every 91.25 days, shifted by 10 days so that a part quarter
-        // counts once it is more than about 10 days long.
-        const double quarter = 365.0 / 4;
-        f.PeriodCount = float(intPart((double(days) - 10) / quarter) + 1);
-    } else {
-        // Every calendar month the period touches.
-        f.PeriodCount =
-            float((second.year() * 12 + second.month()) - (first.year() * 12 + first.month()) + 1);
+// The names of the results the window shows, actual and predicted.
+const QStringList ActualResults = {
+    u"TDays"_s,   u"NRUnits"_s, u"CRUnits"_s,  u"R1Units"_s, u"R2Units"_s, u"NR1Cost"_s,
+    u"NR2Cost"_s, u"CRCost"_s,  u"D1Cost"_s,   u"D2Cost"_s,  u"CDay"_s,    u"UDay"_s,
+    u"CO2Day"_s,  u"TVCost"_s,  u"TSCharge"_s, u"TCO2"_s,    u"VCost"_s};
+
+// The bill of the canonical inputs, worked out by the domain. A step that fails leaves its
+// progress mark for the dump.
+domain::Bill computeBill(MainForm& f) {
+    f.ErrorLocation = 103;
+    const auto inputs = billformat::inputsFromTexts(calc::shownTexts(f).text, calc::modes(f));
+    if (!inputs)
+        throw RuntimeError(errnum::TypeMismatch, u"Type mismatch"_s);
+    try {
+        return domain::computeBill(inputs->tariff, inputs->readings, domain::currencyDecimals());
+    } catch (const domain::StepError& e) {
+        f.ErrorLocation = e.mark();
+        throw;
     }
 }
 
-void countUnits(MainForm& f, bool cheapRate) {
-    f.setText(u"CRUnits"_s, QString());
-    if (cheapRate) {
+// The results as the window shows them; the cheap readings become whole numbers too.
+void showBill(MainForm& f, const billformat::BillTexts& texts) {
+    if (lead(f, u"CRead1"_s) != 0) {
         for (const QString& name : {u"CRead1"_s, u"CRead2"_s})
-            putNumber(f, name, intPart(calc::strict(f, name)));
+            f.setText(name, texts.text.value(name));
     }
-    putNumber(f, u"NRUnits"_s,
-              checked(calc::strict(f, u"NRead2"_s) - calc::strict(f, u"NRead1"_s)));
-    if (cheapRate)
-        putNumber(f, u"CRUnits"_s,
-                  checked(calc::strict(f, u"CRead2"_s) - calc::strict(f, u"CRead1"_s)));
-}
-
-// Splits the normal-rate units between Normal Rate 1 and Normal Rate 2 at the break point.
-void splitAtBreakPoint(MainForm& f) {
-    const double units = calc::strict(f, u"NRUnits"_s);
-    const double breakPoint = lead(f, u"BPoint"_s);
-    const double periods = double(f.PeriodCount);
-    if (breakPoint == 0) {
-        putNumber(f, u"R1Units"_s, lead(f, u"NRUnits"_s));
-        f.setText(u"R2Units"_s, u"0"_s);
-        f.setText(u"NR2Cost"_s, u"0"_s);
-        return;
-    }
-    if (!f.ticked(u"DRate"_s)) {
-        const double limit = checked(periods * breakPoint);
-        if (limit >= units)
-            putNumber(f, u"R1Units"_s, lead(f, u"NRUnits"_s));
-        else
-            putNumber(f, u"R1Units"_s, checked(breakPoint * periods));
-    } else {
-        const double days = lead(f, u"TDays"_s);
-        const double limit = intPart(days * breakPoint);
-        if (limit >= units)
-            putNumber(f, u"R1Units"_s, intPart(lead(f, u"NRUnits"_s)));
-        else
-            putNumber(f, u"R1Units"_s, intPart(breakPoint * days));
-    }
-    putNumber(f, u"R2Units"_s, checked(lead(f, u"NRUnits"_s) - lead(f, u"R1Units"_s)));
-    putCurrency(f, u"NR2Cost"_s, checked(calc::strict(f, u"NormalR2"_s) * lead(f, u"R2Units"_s)));
-}
-
-void priceUnits(MainForm& f, bool cheapRate) {
-    const calc::CostsBefore before =
-        calc::costChain(f, QString(), double(f.PeriodCount), cheapRate);
-    f.CostBeforeDiscount1 = before.discount1;
-    f.CostBeforeTax = before.tax;
-}
-
-void perDayFigures(MainForm& f) {
-    auto s = [&](const QString& name) { return calc::strict(f, name); };
-    const double units = checked(lead(f, u"CRUnits"_s) + lead(f, u"NRUnits"_s));
-    f.setText(u"TCO2"_s, values::fixed(checked(s(u"CO2"_s) * units), values::Fixed::Zero));
-    f.setText(u"UDay"_s, values::fixed(checked(units / s(u"TDays"_s)), values::Fixed::Two));
-    putNumber(f, u"CDay"_s, checked(s(u"TVCost"_s) / s(u"TDays"_s)));
-    f.setText(u"CO2Day"_s,
-              values::fixed(checked(lead(f, u"TCO2"_s) / lead(f, u"TDays"_s)), values::Fixed::One));
+    calc::showResults(f, texts, ActualResults);
+    f.PeriodCount = texts.periodCount;
+    f.CostBeforeDiscount1 = texts.costBeforeDiscount1;
+    f.CostBeforeTax = texts.costBeforeTax;
 }
 
 void calculate(MainForm& f) {
@@ -156,18 +113,10 @@ void calculate(MainForm& f) {
     if (unchangedSinceLast(f))
         return;
 
-    countPeriods(f);
-    const bool cheapRate = lead(f, u"CRead1"_s) != 0;
-    countUnits(f, cheapRate);
-    splitAtBreakPoint(f);
-    priceUnits(f, cheapRate);
-    perDayFigures(f);
-
-    calc::presentDiscount(f, u"D1Cost"_s);
-    calc::presentDiscount(f, u"D2Cost"_s);
-    calc::presentTotal(f, u"TVCost"_s);
-
-    PredictCosts(f);
+    const domain::Bill bill = computeBill(f);
+    const billformat::BillTexts texts = billformat::billTexts(bill, f.text(u"Notes"_s));
+    showBill(f, texts);
+    PredictCosts(f, bill, texts);
 
     f.LastInputSignature = calc::inputSignature(f);
     SetModeLabels(f);

@@ -1,4 +1,7 @@
 #include "form/history.h"
+
+#include "form/calc_support.h"
+#include "records/billformat.h"
 #include "records/logformat.h"
 #include "text/lines.h"
 
@@ -31,28 +34,6 @@ RuntimeError readError() {
 QString asShortDate(const QString& text) {
     const auto date = values::readDate(text);
     return date ? values::shortDate(*date) : text;
-}
-
-QString startRecord(const MainForm& f) {
-    QString line = R(11, records::historyDate(f.text(QStringLiteral("Date1")))) + ", " +
-                   R(7, f.text(QStringLiteral("NRead1"))) + ", " +
-                   R(7, f.text(QStringLiteral("CRead1")));
-    for (int width : {7, 7, 6, 7, 7, 5, 6, 8, 4})
-        line += ", " + QString(width, ' ');
-    return line;
-}
-
-QString record(const MainForm& f) {
-    auto t = [&f](const char* name) { return f.text(QLatin1String(name)); };
-    const QString breakPoint = f.ticked(QStringLiteral("DRate")) ? "D" : "F";
-    const QString vat = t("VAT") + (values::leadingValue(t("VAT")) > 0 ? "%" : "");
-    const QString disc1 = t("Disc1") + (f.ticked(QStringLiteral("Disc1P")) ? "%" : "");
-    const QString disc2 = f.ticked(QStringLiteral("Disc2F")) ? "F " : "  ";
-    const QString time = f.ticked(QStringLiteral("Period")) ? " Mon" : " Qtr";
-    return R(11, records::historyDate(t("Date2"))) + ", " + R(7, t("NRead2")) + ", " +
-           R(7, t("CRead2")) + ", " + R(7, t("NormalR1")) + ", " + R(7, t("NormalR2")) + ", " +
-           breakPoint + R(5, t("BPoint")) + ", " + R(7, t("CheapR")) + ", " + R(7, t("TSCharge")) +
-           ", " + R(5, vat) + ", " + R(6, disc1) + ", " + disc2 + R(6, t("Disc2")) + ", " + time;
 }
 
 // An old record in the current 104-character layout; each step takes the result of the
@@ -96,7 +77,7 @@ void AppendHistoryHeaders(MainForm& f) {
 void BuildHistoryRecord(MainForm& f) {
     try {
         f.ErrorLocation = 211;
-        const QString line = record(f);
+        const QString line = billformat::historyLine(calc::shownTexts(f));
         f.HistoryText.clear();
 
         qsizetype dataLines = 0;
@@ -131,7 +112,7 @@ void BuildHistoryRecord(MainForm& f) {
         }
         if (f.DataErrors.isEmpty()) {
             if (dataLines == 0)
-                f.HistoryText += startRecord(f) + crlf;
+                f.HistoryText += billformat::startLine(calc::shownTexts(f)) + crlf;
             f.HistoryText += line;
         }
     } catch (const RuntimeError&) {

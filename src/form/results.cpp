@@ -1,4 +1,7 @@
 #include "form/results.h"
+
+#include "form/calc_support.h"
+#include "records/billformat.h"
 #include "records/logformat.h"
 #include "text/lines.h"
 
@@ -58,130 +61,7 @@ void CreateLogFiles(MainForm& f) {
 }
 
 void BuildResultsReport(MainForm& f) {
-    const bool monthly = f.ticked(QStringLiteral("Period"));
-    const double periods = double(f.PeriodCount);
-    const QString periodCount = values::plainNumber(periods);
-
-    QString periodWord;
-    if (periods == 1)
-        periodWord = monthly ? QStringLiteral(" Month") : QStringLiteral(" Quarter");
-    else if (periods > 1)
-        periodWord = monthly ? QStringLiteral(" Months") : QStringLiteral(" Quarters");
-
-    const QString pRate = f.text(QStringLiteral("PRate"));
-    const double predicted = values::leadingValue(pRate);
-    QString predictWord;
-    if (predicted == 1)
-        predictWord = monthly ? QStringLiteral(" Month   ") : QStringLiteral(" Quarter ");
-    else if (predicted > 1)
-        predictWord = monthly ? QStringLiteral(" Months  ") : QStringLiteral(" Quarters");
-
-    auto t = [&f](const char* name) { return f.text(QLatin1String(name)); };
-    const QString taxWord = f.model.caption(QStringLiteral("VATH")).left(3);
-    const bool breakPoint = values::leadingValue(t("BPoint")) != 0;
-    const bool perDay = f.ticked(QStringLiteral("DRate"));
-    const bool disc1Percent = f.ticked(QStringLiteral("Disc1P"));
-    const bool disc2Fixed = f.ticked(QStringLiteral("Disc2F"));
-    const bool hasDisc1 = !t("Disc1").isEmpty();
-    const bool hasDisc2 = !t("Disc2").isEmpty();
-    const bool hasVat = !t("VAT").isEmpty();
-    const QDateTime now = f.host.now();
-
-    QString r;
-    r += values::shortDate(now.date()) + ' ' + values::timeOfDay(now.time()) + crlf;
-    r += t("Notes") + crlf + crlf;
-    r += "Cost To Date (" + R(3, t("TDays")) + " Days)" + crlf + "-----------------------" + crlf;
-    r += "From                    : " + t("Date1") + crlf;
-    r += "To                      : " + t("Date2") + crlf;
-    r += "Period                  : " + R(4, periodCount) + "     Number Complete & Part" +
-         periodWord + "(s)" + crlf;
-    r += "Normal Rate   Units Used: " + R(4, t("NRUnits"));
-    if (breakPoint && !perDay)
-        r += "     Normal Rate 2 after " + periodCount + " * " + t("BPoint") + "KWHrs";
-    if (breakPoint && perDay)
-        r += "     Normal Rate 2 after " + t("TDays") + " * " + t("BPoint") + " KWHrs/Day";
-    if (breakPoint)
-        r += crlf + "Normal Rate 1 Units Used: " + R(4, t("R1Units"));
-    r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1Cost"));
-    if (!t("R2Units").isEmpty())
-        r += crlf + "Normal Rate 2 Units Used: " + R(4, t("R2Units")) + "     at " +
-             R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2Cost"));
-    if (!t("CRUnits").isEmpty())
-        r += crlf + "Cheap  Rate   Units Used: " + R(4, t("CRUnits")) + "     at " +
-             R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCost"));
-    if (!t("TSCharge").isEmpty())
-        r += crlf + "Fixed Charge            :" + R(8, t("TSCharge")) + "  " + periodCount +
-             periodWord;
-    if (hasDisc1) {
-        r += crlf + "Cost before Discount 1  : " + R(7, f.CostBeforeDiscount1) + crlf +
-             "Discount 1              : " + R(7, "-" + t("D1Cost"));
-        if (!disc1Percent)
-            r += "  " + periodCount + periodWord;
-        else
-            r += "  at " + R(6, t("Disc1") + "%");
-    }
-    if (hasVat)
-        r += crlf + "Cost before " + taxWord + "         : " + R(7, f.CostBeforeTax) + crlf +
-             taxWord + "                     : " + R(7, t("VCost")) + "  at " +
-             R(6, t("VAT") + "0%");
-    if (hasDisc2 && !disc2Fixed)
-        r += crlf + "Discount 2              : " +
-             R(7, "-" + values::currency(values::strictValue(t("Disc2")) * periods)) + "  " +
-             periodCount + periodWord;
-    if (hasDisc2 && disc2Fixed)
-        r += crlf + "Discount 2              : " +
-             R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
-    r += crlf + "Total Cost              : " + R(7, t("TVCost"));
-    r += crlf + "Cost per Day            : " + R(7, t("CDay"));
-    r += crlf + "Units used per Day      : " + R(7, t("UDay"));
-    r += crlf + "C02 generated per Day   : " + R(6, t("CO2Day")) + "   Kgm" + crlf;
-
-    if (predicted != 0) {
-        r += crlf + "Cost Prediction Over " + pRate + predictWord + " (" + R(3, t("TDaysP")) +
-             " Days)" + crlf + "------------------------------------------" + crlf;
-        r += "From                    : " + t("Date1") + crlf;
-        r += "Normal Rate   Units Used: " + R(4, t("NRUnitsP"));
-        if (breakPoint && !perDay)
-            r += "     Normal Rate 2 after " + pRate + " * " + t("BPoint") + "KWHrs";
-        if (breakPoint && perDay)
-            r += "     Normal Rate 2 after " + t("TDaysP") + " * " + t("BPoint") + "KWhrs/Day";
-        if (breakPoint)
-            r += crlf + "Normal Rate 1 Units Used: " + R(4, t("R1UnitsP"));
-        r += "     at " + R(9, t("NormalR1")) + " per KWhr = " + R(7, t("NR1CostP"));
-        if (!t("R2UnitsP").isEmpty())
-            r += crlf + "Normal Rate 2 Units Used: " + R(4, t("R2UnitsP")) + "     at " +
-                 R(9, t("NormalR2")) + " per KWhr = " + R(7, t("NR2CostP"));
-        if (!t("CRUnits").isEmpty())
-            r += crlf + "Cheap  Rate   Units Used: " + R(4, t("CRUnitsP")) + "     at " +
-                 R(9, t("CheapR")) + " per KWhr = " + R(7, t("CRCostP"));
-        if (!t("TSChargeP").isEmpty())
-            r += crlf + "Fixed Charges           :" + R(8, t("TSChargeP")) + "  " + pRate +
-                 predictWord;
-        if (hasDisc1) {
-            r += crlf + "Cost before Discount 1  : " + R(7, f.PredictedCostBeforeDiscount1) + crlf +
-                 "Discount 1              : " + R(7, "-" + t("D1CostP"));
-            if (!disc1Percent)
-                r += "  " + pRate + predictWord;
-            else
-                r += "  at " + R(6, t("Disc1") + "%");
-        }
-        if (hasVat)
-            r += crlf + "Cost before " + taxWord + "         : " + R(7, f.PredictedCostBeforeTax) +
-                 crlf + taxWord + "                     : " + R(7, t("VCostP")) + "  at " +
-                 R(6, t("VAT") + "0%");
-        if (hasDisc2 && !disc2Fixed)
-            r += crlf + "Discount 2              : " +
-                 R(7, "-" + values::currency(values::strictValue(t("Disc2")) *
-                                             values::strictValue(pRate))) +
-                 "  " + pRate + predictWord;
-        if (hasDisc2 && disc2Fixed)
-            r += crlf + "Discount 2              : " +
-                 R(7, "-" + values::currency(values::strictValue(t("Disc2")))) + "  Fixed Discount";
-        r += crlf + "Total Cost              : " + R(7, t("TVCostP")) + crlf;
-    }
-
-    r += "----------------------------------------------------------------------" + crlf + crlf;
-    f.ReportText = r;
+    f.ReportText = billformat::resultsReport(calc::shownTexts(f), f.host.now());
 }
 
 void AppendResultsLog(MainForm& f) {

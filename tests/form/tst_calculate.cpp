@@ -1,5 +1,5 @@
 #include "calc_fixture.h"
-#include "form/predict.h"
+#include "domain/bill.h"
 #include "text/values.h"
 
 #include <QtTest>
@@ -186,8 +186,8 @@ void TestCalculate::hostileText() {
     }
 }
 
-// Date1 PRate TDays NRUnits BPoint [box] at 0.10/0.20, Disc2 10 and CO2 0.5 a unit;
-// shown: TDaysP NRUnitsP R1UnitsP R2UnitsP D2CostP TVCostP TCO2P.
+// The prediction from Date1 PRate TDays NRUnits BPoint [box] at 0.10/0.20, Disc2 10 and CO2 0.5;
+// its days, units, rate 1 and 2 units, Discount 2 (taken: "*"), total and CO2.
 void TestCalculate::prediction_data() {
     QTest::addColumn<QString>("inputs");
     QTest::addColumn<QString>("expected");
@@ -206,14 +206,32 @@ void TestCalculate::prediction_data() {
 void TestCalculate::prediction() {
     QFETCH(QString, inputs);
     QFETCH(QString, expected);
-    Form w("en_GB");
     const QStringList in = inputs.split(' ');
-    fillForm(w.form, in.value(5) + QString(";NormalR1=0.10;NormalR2=0.20;Disc2=10;CO2=0.5;Date1=%1;"
-                                           "PRate=%2;TDays=%3;NRUnits=%4;BPoint=%5")
-                                       .arg(in[0], in[1], in[2], in[3], in[4]));
-    PredictCosts(w.form);
-    QCOMPARE(shown(w.form, "TDaysP NRUnitsP R1UnitsP R2UnitsP D2CostP TVCostP TCO2P"),
-             expected.split(' '));
+    domain::Bill bill;
+    domain::Tariff& t = bill.tariff;
+    t.normalRate1 = 0.10;
+    t.normalRate2 = 0.20;
+    t.discount2 = 10;
+    t.co2 = 0.5;
+    t.predictionPeriods = in[1].toDouble();
+    t.breakPoint = in[4].toDouble();
+    t.breakMode = in.value(5) == "DRate" ? domain::BreakMode::PerDay : domain::BreakMode::PerPeriod;
+    t.discount2Mode =
+        in.value(5) == "Disc2F" ? domain::Disc2Mode::Fixed : domain::Disc2Mode::PerPeriod;
+    t.period =
+        in.value(5) == "Period" ? domain::PeriodKind::Monthly : domain::PeriodKind::Quarterly;
+    bill.readings.date1 = QDate::fromString(in[0], "d/M/yy").addYears(100);
+    bill.usage.days = in[2].toLongLong();
+    bill.usage.normalUnits = in[3].toDouble();
+    const domain::Prediction p = domain::computePrediction(bill, 2);
+    const QStringList got = {QString::number(p.usage.days),
+                             QString::number(p.usage.normalUnits),
+                             QString::number(p.usage.rate1Units),
+                             QString::number(p.usage.rate2Units),
+                             QString::number(p.costs.discount2) + '*',
+                             QString::number(p.costs.total),
+                             QString::number(p.co2)};
+    QCOMPARE(got, expected.split(' '));
 }
 
 QTEST_GUILESS_MAIN(TestCalculate)
