@@ -220,6 +220,11 @@ QString UnreadableTariffNumbers(MainForm& f) {
     if (f.RunMode != InhibitErrorCheck)
         return {}; // CheckTariffData refuses them itself
     QString refused;
+    // The break point shown is the one saved for its mode.
+    const QString point = f.text(u"BPoint"_s);
+    if (!point.isEmpty() && !values::readsAsNumber(point))
+        refused +=
+            (f.ticked(u"DRate"_s) ? BreakPointPerDayMessage : BreakPointPerPeriodMessage) + u'\n';
     for (const TariffRule& rule : tariffRules(f)) {
         const QString text = rule.money ? calc::withoutSymbol(f, rule.text) : rule.text;
         if (!(text.isEmpty() && rule.zeroAllowed) && !values::readsAsNumber(text))

@@ -218,6 +218,8 @@ class TestShell : public QObject {
         row("VAT 12abc", "VAT", "12abc", "VAT Rate must be 0 or between 1 and 50%");
         row("SCharge with symbol, 1,0,0", "SCharge", "£1,0,0",
             "Fixed Charge must be either 0 or between 5 and 99");
+        row("BPoint abc", "BPoint", "abc",
+            "Break Point between Normal Rates must be 0 or between 10 and 3000");
         row("NormalR1 out of range", "NormalR1", "0.995", "");
         row("VAT out of range", "VAT", "70", "");
         row("SCharge with symbol", "SCharge", "£12.00", "");
