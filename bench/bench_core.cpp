@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     QDir(dir.path()).mkpath("Log");
     QDir(dir.path()).mkpath("Help");
     files::replace(dir.path() + "/Data/Voltrake.ini", QString::fromLatin1(ini));
-    files::replace(dir.path() + "/Log/Voltrake.log", "Voltrake Results Log\r\n");
+    files::replace(dir.path() + "/Log/Voltrake.log", QStringLiteral("Voltrake Results Log\r\n"));
 
     QuietHost host;
     MainForm f(host);

@@ -28,14 +28,20 @@ void Archive_Click(MainForm& f) {
     };
 
     const QString log = f.path(QStringLiteral("Log/") + f.ResultsLogName);
-    const auto bytes = files::readAll(log);
+    // The bytes are let go before the copy below reads the file again.
+    auto bytes = files::readAll(log);
     if (!bytes)
         return failed();
-    // Every report has lines starting "Cost"; the header and start-up entries have none.
+    // Every report has lines starting "Cost"; the header and start-up entries have none. Leading
+    // blanks are skipped, but not tabs. The bytes are scanned as they are: "Cost" and the blank
+    // are the same bytes in the code page, and a large log is not copied into text.
     bool hasData = false;
-    lines::forEachLine(files::decode(*bytes), [&hasData](QStringView line) {
-        hasData = hasData || line.trimmed().startsWith(u"Cost");
+    lines::forEachLine(QByteArrayView(*bytes), [&hasData](QByteArrayView line) {
+        while (!line.isEmpty() && line.front() == ' ')
+            line = line.sliced(1);
+        hasData = hasData || line.startsWith("Cost");
     });
+    bytes.reset();
 
     const Host::Answer answer = f.message(
         QStringLiteral("Archive Voltrake Results Log File"),

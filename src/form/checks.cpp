@@ -66,6 +66,44 @@ const QString BreakPointPerPeriodMessage =
 const QString BreakPointPerDayMessage =
     u"Break Point Rate per Day must be 0 or between 0.50 and 9.99"_s;
 
+struct TariffRule {
+    QString text;
+    double low, high;
+    bool zeroAllowed; // and empty
+    QString message;
+    bool money = false; // may carry the currency symbol
+};
+
+// The tariff fields' rules in the order their messages appear.
+QList<TariffRule> tariffRules(const MainForm& f) {
+    auto t = [&](const QString& name) { return f.text(name); };
+    const bool months = f.ticked(u"Period"_s);
+    const bool percent = f.ticked(u"Disc1P"_s);
+    return {
+        {t(u"CheapR"_s), 0.01, 0.99, true,
+         u"Cheap Rate must be 0 or between 0.010000 and 0.990000"_s, true},
+        {t(u"NormalR1"_s), 0.01, 0.99, false,
+         u"Normal Rate 1 must be between 0.010000 and 0.990000"_s, true},
+        {t(u"NormalR2"_s), 0.01, 0.99, true,
+         u"Normal Rate 2 must be 0 or between 0.010000 and 0.990000"_s, true},
+        {t(u"PRate"_s), 1, months ? 12.0 : 4.0, true,
+         months ? u"Prediction Period must be either 0 or between 1 and 12 months"_s
+                : u"Prediction Period must be either 0 or between 1 and 4 quarters"_s},
+        {t(u"SCharge"_s), 5, 99, true, u"Fixed Charge must be either 0 or between 5 and 99"_s,
+         true},
+        {t(u"Disc1"_s), 1, percent ? 30.0 : 99.0, true,
+         percent ? u"Discount 1 must be either 0 or between 1% and 30%"_s
+                 : u"Discount 1 must be either 0 or between 1 and 99"_s,
+         true},
+        // The lower bound is 1 although the message has always said 5.
+        {t(u"Disc2"_s), 1, 99, true, u"Discount 2 must be either 0 or between 5 and 99"_s, true},
+        {t(u"VAT"_s), 1, 50, true, u"VAT Rate must be 0 or between 1 and 50%"_s},
+        {f.BreakPointUnits, 10, 3000, true, BreakPointPerPeriodMessage},
+        {f.BreakPointPerDay, 0.5, 9.99, true, BreakPointPerDayMessage},
+        {t(u"CO2"_s), 0.1, 2, false, u"CO2 Conversion Rate must be between 0.1 and 2"_s},
+    };
+}
+
 void tariffChecks(MainForm& f, bool stripCurrency, bool addCurrency) {
     f.ErrorLocation = 131;
     const QStringList money = {u"CheapR"_s,  u"NormalR1"_s, u"NormalR2"_s,
@@ -76,34 +114,9 @@ void tariffChecks(MainForm& f, bool stripCurrency, bool addCurrency) {
     }
 
     f.ErrorLocation = 132;
-    auto t = [&](const QString& name) { return f.text(name); };
-    check(f, zeroOrRange(t(u"CheapR"_s), 0.01, 0.99),
-          u"Cheap Rate must be 0 or between 0.010000 and 0.990000"_s);
-    check(f, inRange(t(u"NormalR1"_s), 0.01, 0.99),
-          u"Normal Rate 1 must be between 0.010000 and 0.990000"_s);
-    check(f, zeroOrRange(t(u"NormalR2"_s), 0.01, 0.99),
-          u"Normal Rate 2 must be 0 or between 0.010000 and 0.990000"_s);
-    if (!f.ticked(u"Period"_s))
-        check(f, zeroOrRange(t(u"PRate"_s), 1, 4),
-              u"Prediction Period must be either 0 or between 1 and 4 quarters"_s);
-    else
-        check(f, zeroOrRange(t(u"PRate"_s), 1, 12),
-              u"Prediction Period must be either 0 or between 1 and 12 months"_s);
-    check(f, zeroOrRange(t(u"SCharge"_s), 5, 99),
-          u"Fixed Charge must be either 0 or between 5 and 99"_s);
-    if (!f.ticked(u"Disc1P"_s))
-        check(f, zeroOrRange(t(u"Disc1"_s), 1, 99),
-              u"Discount 1 must be either 0 or between 1 and 99"_s);
-    else
-        check(f, zeroOrRange(t(u"Disc1"_s), 1, 30),
-              u"Discount 1 must be either 0 or between 1% and 30%"_s);
-    // The lower bound is 1 although the message has always said 5.
-    check(f, zeroOrRange(t(u"Disc2"_s), 1, 99),
-          u"Discount 2 must be either 0 or between 5 and 99"_s);
-    check(f, zeroOrRange(t(u"VAT"_s), 1, 50), u"VAT Rate must be 0 or between 1 and 50%"_s);
-    check(f, zeroOrRange(f.BreakPointUnits, 10, 3000), BreakPointPerPeriodMessage);
-    check(f, zeroOrRange(f.BreakPointPerDay, 0.5, 9.99), BreakPointPerDayMessage);
-    check(f, inRange(t(u"CO2"_s), 0.1, 2), u"CO2 Conversion Rate must be between 0.1 and 2"_s);
+    for (const TariffRule& rule : tariffRules(f))
+        check(f, (rule.zeroAllowed ? zeroOrRange : inRange)(rule.text, rule.low, rule.high),
+              rule.message);
 
     f.ErrorLocation = 133;
     if (f.RunMode == InhibitErrorCheck)
@@ -201,6 +214,23 @@ void CheckBreakPoint(MainForm& f) {
             f.setText(u"BPoint"_s, f.BreakPointPerDay);
         }
     }
+}
+
+QString UnreadableTariffNumbers(MainForm& f) {
+    if (f.RunMode != InhibitErrorCheck)
+        return {}; // CheckTariffData refuses them itself
+    QString refused;
+    // The break point shown is the one saved for its mode.
+    const QString point = f.text(u"BPoint"_s);
+    if (!point.isEmpty() && !values::readsAsNumber(point))
+        refused +=
+            (f.ticked(u"DRate"_s) ? BreakPointPerDayMessage : BreakPointPerPeriodMessage) + u'\n';
+    for (const TariffRule& rule : tariffRules(f)) {
+        const QString text = rule.money ? calc::withoutSymbol(f, rule.text) : rule.text;
+        if (!(text.isEmpty() && rule.zeroAllowed) && !values::readsAsNumber(text))
+            refused += rule.message + u'\n';
+    }
+    return refused;
 }
 
 void CheckTariffData(MainForm& f, bool stripCurrency, bool addCurrency) {

@@ -251,7 +251,9 @@ void Save_Defaults_Click(MainForm& f) {
         f.ErrorLocation = 201;
         f.DataErrors.clear();
         CheckBreakPoint(f);
+        const QString unreadable = UnreadableTariffNumbers(f);
         CheckTariffData(f, true, false);
+        f.DataErrors += unreadable;
         SetModeLabels(f);
         if (!f.DataErrors.isEmpty()) {
             f.message(QStringLiteral("Voltrake Data Error"), f.DataErrors, Host::Buttons::Ok,

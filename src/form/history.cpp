@@ -250,20 +250,38 @@ void Del_Last_Click(MainForm& f) {
         return;
 
     if (fileThere()) {
-        const auto bytes = files::readAll(path);
+        auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        const auto spans = lines::lineSpans(*bytes);
+        // The kept lines are copied through as bytes, each ended by CR LF. Where they end so
+        // already (the usual case) they are the start of the file as it is, and the file's own
+        // bytes are cut there rather than copied.
+        QByteArray& all = *bytes;
+        qsizetype count = 0, end = 0;
+        bool crlf = true;
+        lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
+            if (count++ >= keep)
+                return;
+            end = line.data() - all.constData() + line.size();
+            crlf = crlf && QByteArrayView(all).sliced(end).startsWith("\r\n");
+        });
         // The file changed under us and no longer has the lines to keep: leave it alone.
-        if (qsizetype(spans.size()) < keep)
+        if (count < keep)
             return historyOpenFailed(f);
         QByteArray kept;
-        kept.reserve(keep > 0 ? spans[keep - 1].first + spans[keep - 1].second + 2 : 0);
-        for (qsizetype i = 0; i < keep; ++i) {
-            kept += QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second);
-            kept += "\r\n";
+        if (crlf) {
+            all.truncate(end + 2);
+            kept = std::move(all);
+        } else {
+            kept.reserve(end + 2 * keep);
+            count = 0;
+            lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
+                if (count++ < keep)
+                    kept.append(line).append("\r\n");
+            });
+            bytes.reset();
         }
-        if (!files::replace(path, lines::decode(kept)))
+        if (!files::replace(path, kept))
             return historyOpenFailed(f);
     }
 

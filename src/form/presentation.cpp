@@ -41,6 +41,8 @@ void ClearInputs(MainForm& f) {
 
 void ClearActualResults(MainForm& f) {
     emptyFields(f, ActualResults);
+    // Results gone from the screen must come back on the next Calculate, inputs unchanged or not.
+    f.LastInputSignature.clear();
 }
 
 void ClearPredictedResults(MainForm& f) {

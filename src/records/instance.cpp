@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,9 +21,12 @@ QHash<QString, int>& heldMarks() {
 }
 
 QString markPath(const QString& name) {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The temporary directory is shared by every user: the name there carries the user id so
+    // that one user's mark never stands for, or blocks, another's.
     if (dir.isEmpty())
-        dir = QDir::tempPath();
+        return QDir::tempPath() + QLatin1Char('/') + name + QLatin1Char('-') +
+               QString::number(::getuid()) + QStringLiteral(".lock");
     QDir().mkpath(dir);
     return dir + QLatin1Char('/') + name + QStringLiteral(".lock");
 }
@@ -35,9 +39,16 @@ bool IsRunning(const QString& name) {
     const QByteArray path = QFile::encodeName(markPath(name));
     // Close-on-exec: an editor or browser started from here must not inherit the lock and
     // keep the mark alive after this copy has ended.
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // No following links, and only a plain file of this user's own: in a directory others can
+    // write to, a planted link or file must not decide what is opened or locked.
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false; // no place for the mark: run as if alone
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()) {
+        ::close(fd);
+        return false; // not a mark this copy can trust: run as if alone
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);

@@ -90,6 +90,10 @@ bool replace(const QString& path, const QString& text) {
     return writeWhole(path, encode(text));
 }
 
+bool replace(const QString& path, const QByteArray& bytes) {
+    return writeWhole(path, bytes);
+}
+
 bool copy(const QString& source, const QString& target) {
     const auto bytes = readAll(source);
     return bytes && writeWhole(target, *bytes);

@@ -25,6 +25,8 @@ bool append(const QString& path, const QString& text);
 // Writes the text to a temporary file beside path and renames it into place, so a failure
 // never leaves a half-written file and never loses the old one. False on failure.
 bool replace(const QString& path, const QString& text);
+// The same for bytes that are already in the file's form, written as they are.
+bool replace(const QString& path, const QByteArray& bytes);
 
 // Copies a file onto target (replacing it) through the same temporary-file route.
 bool copy(const QString& source, const QString& target);

@@ -97,11 +97,11 @@ Host::Answer QtHost::messageBox(const QString& title, const QString& text, Butto
 }
 
 bool QtHost::openDocument(const QString& target) {
-    const QUrl asGiven(target, QUrl::StrictMode);
-    const QString scheme = asGiven.scheme().toLower();
-    // A one-letter scheme is a drive letter, not an address.
-    if (asGiven.isValid() && scheme.size() > 1)
-        return QDesktopServices::openUrl(asGiven);
+    // Web pages come checked and fully encoded; anything else is a local file (the help pages).
+    const QUrl address(target, QUrl::StrictMode);
+    if (address.isValid() &&
+        (address.scheme() == QLatin1String("http") || address.scheme() == QLatin1String("https")))
+        return QDesktopServices::openUrl(address);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()));
 }
 

@@ -95,6 +95,11 @@ void TestCalculate::calculate_data() {
         row(change, QString("SCharge=5.0;Calc;Saved;") + change,
             QString(change).startsWith('N') ? QString() : Unchanged, total);
 
+    // Results thrown away by a switch or a VAT edit come back with the same inputs.
+    row("Period ticked and cleared", "Calc;Period;!Period", "");
+    row("VAT retyped", "VAT=5;Calc;VAT=6;VAT=5", "");
+    row("DRate ticked and cleared", "Calc;DRate;!DRate", "");
+
     row("-InhibitErrorCheck", "-InhibitErrorCheck;CheapR=2;NRead2=1005;VAT=70", "",
         "CheapR=£2.000000;NRUnits=5;VAT=70.0");
     // A reading that only the strict conversion refuses ends in the dump.

@@ -3,6 +3,7 @@
 #include "form/checkfiles.h"
 #include "form/dump.h"
 #include "form/startup.h"
+#include "form/web.h"
 #include "scriptedhost.h"
 #include "text/errors.h"
 #include "text/values.h"
@@ -157,6 +158,101 @@ class TestShell : public QObject {
             f.buttonClicked("Save_Defaults");
             QCOMPARE(w.read("Data/Voltrake.ini"), saved);
         }
+    }
+
+    // Pages named by an update document stay on the maker's site, whatever they hold.
+    void webPage_data() {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("address"); // empty: not opened
+        const QString site = "http://www.example.org/";
+        row("home page", site, "", site);
+        row("page", site, "software/voltrake/index.htm", site + "software/voltrake/index.htm");
+        row("query and fragment", site, "dl.php?f=a b&v=1#top", site + "dl.php?f=a%20b&v=1#top");
+        row("blank, backslash, line feed", site, "a b\\c\nd", site + "a%20b%5Cc%0Ad");
+        row("percent escapes kept, stray percent encoded", site, "a%20b%zz%",
+            site + "a%20b%25zz%25");
+        row("non-ASCII", site, "caf\u00e9", site + "caf%C3%A9");
+        row("dot segments inside", site, "a/./b/../c", site + "a/c");
+        row("back to the root", site, "a/..", site);
+        row("under a root with a path", "https://example.org/shop/", "x/../y",
+            "https://example.org/shop/y");
+        row("second fragment mark", site, "a#b#c", site + "a#b%23c");
+        row("climbs above the root", site, "../x", "");
+        row("climbs through a blank", site, "../../../../../../../../../../x y/../etc/passwd", "");
+        row("climbs by escapes", site, "%2E%2e/etc/passwd", "");
+        row("climbs above a root with a path", "https://example.org/shop/", "a/../../x", "");
+        row("climbs with a backslash", site, "..\\..\\etc/../../passwd", "");
+        row("another scheme in the page", site, "file:///etc/passwd", site + "file:///etc/passwd");
+        row("another host in the page", site, "//evil.example/x", site + "//evil.example/x");
+        row("file root", "file:///usr/share/", "doc", "");
+        row("root with no host", "http:///", "a", "");
+        row("root that is a path", "/etc/", "passwd", "");
+        row("root not ending in a slash", "http://www.example.org/a", "b", "");
+    }
+    void webPage() {
+        QFETCH(QString, root);
+        QFETCH(QString, page);
+        QFETCH(QString, address);
+        QCOMPARE(webPageAddress(root, page).toString(QUrl::FullyEncoded), address);
+        Workspace w;
+        w.form.webSiteRoot = root;
+        OpenWebPage(w.form, page);
+        QCOMPARE(w.host.opened, address.isEmpty() ? QStringList() : QStringList(address));
+        QCOMPARE(w.host.titles(),
+                 address.isEmpty() ? QStringList("Voltrake Error") : QStringList());
+        if (address.isEmpty())
+            QCOMPARE(w.host.boxes[0].text, QString("Unable to launch Browser."));
+    }
+
+    // Under -InhibitErrorCheck a number out of range is saved, but a text that is no number is
+    // refused as a check would: whatever is saved, the next normal start reads.
+    void saveUnderInhibitErrorCheck_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refused"); // the data error, or empty when saved
+        row("NormalR1 abc", "NormalR1", "abc",
+            "Normal Rate 1 must be between 0.010000 and 0.990000");
+        row("NormalR1 empty", "NormalR1", "",
+            "Normal Rate 1 must be between 0.010000 and 0.990000");
+        row("CO2 abc", "CO2", "abc", "CO2 Conversion Rate must be between 0.1 and 2");
+        row("VAT 12abc", "VAT", "12abc", "VAT Rate must be 0 or between 1 and 50%");
+        row("SCharge with symbol, 1,0,0", "SCharge", "£1,0,0",
+            "Fixed Charge must be either 0 or between 5 and 99");
+        row("BPoint abc", "BPoint", "abc",
+            "Break Point between Normal Rates must be 0 or between 10 and 3000");
+        row("NormalR1 out of range", "NormalR1", "0.995", "");
+        row("VAT out of range", "VAT", "70", "");
+        row("SCharge with symbol", "SCharge", "£12.00", "");
+        row("Disc2 empty", "Disc2", "", "");
+    }
+    void saveUnderInhibitErrorCheck() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, refused);
+        LocaleScope scope("en_GB");
+        Workspace w;
+        MainForm& f = w.form;
+        w.write("Data/Voltrake.ini", ini());
+        f.load();
+        f.RunMode = 1;
+        f.setText(field, text);
+        f.buttonClicked("Save_Defaults");
+        QCOMPARE(w.host.titles(),
+                 refused.isEmpty() ? QStringList() : QStringList("Voltrake Data Error"));
+        if (!refused.isEmpty()) {
+            QCOMPARE(w.host.boxes[0].text, refused + '\n');
+            QCOMPARE(w.read("Data/Voltrake.ini"), ini());
+            return;
+        }
+        QCOMPARE(f.text("Status"), QString("Defaults Saved"));
+        // The file reads back: in this mode when it holds numbers out of range, else anyhow.
+        Workspace next;
+        next.write("Data/Voltrake.ini", w.read("Data/Voltrake.ini"));
+        if (QString(QTest::currentDataTag()).contains("out of range"))
+            next.form.CommandLine = "-InhibitErrorCheck";
+        next.form.load();
+        QVERIFY(!next.form.ended() && next.host.boxes.isEmpty());
     }
 
     // After a good start: a button, a file check or a dump; the row name says what is missing.

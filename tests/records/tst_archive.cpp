@@ -28,6 +28,12 @@ class TestArchive : public QObject {
                                        "This may be a permissions problem.";
         QTest::newRow("archive") << Report << QList{A::Yes} << "Archived" << false << "";
         QTest::newRow("nothing to archive") << Started << QList{A::Yes} << "" << false << noData;
+        // Only blanks may come before "Cost": other white space makes no report line.
+        for (const char* space : {"\t", "\v", "\f", "\xa0"})
+            QTest::newRow(qPrintable(
+                QString("nothing to archive, %1 before Cost").arg(QByteArray(space).toHex())))
+                << Started + space + "Cost noted by hand\r\n"
+                << QList{A::Yes} << "" << false << noData;
         QTest::newRow("clear") << Report << QList{A::No, A::Yes} << "Cleared" << false << confirm;
         QTest::newRow("declined") << Report << QList{A::No, A::No} << "" << false << confirm;
         QTest::newRow("clear without data") << Started << QList{A::No} << "Cleared" << false << "";

@@ -57,6 +57,9 @@ class TestHistory : public QObject {
         const QByteArray bin = QByteArray("\x00\xff\x81\x9d\x00\r\n", 7).repeated(20);
         row("binary", bin, "remove", files::splitLines(files::decode(bin)).mid(0, 10), deleted);
         row("no CR", files::encode(h3.join('\n')), "remove", h3.mid(0, 13), deleted);
+        row("lone CRs", files::encode(h3.join('\r')), "remove", h3.mid(0, 13), deleted);
+        row("last kept line ends in LF", files::encode(h3.mid(0, 13).join("\r\n") + '\n' + h3[13]),
+            "remove", h3.mid(0, 13), deleted);
         const QStringList big = historyWith(88883);
         row("100,004 lines", linesOf(big), "remove", big.mid(0, 100003), deleted);
 
