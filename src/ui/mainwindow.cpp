@@ -5,6 +5,7 @@
 #include "ui_VoltrakeMain.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -64,6 +65,25 @@ QString keyedCaption(const QString& caption, QChar key) {
     return text;
 }
 
+// The status line as screen readers see it: its message is both its name and its value.
+class StatusLineAccessible : public QAccessibleWidget {
+  public:
+    explicit StatusLineAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return static_cast<const QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+const char* const kStatusLine = "voltrakeStatusLine";
+
+QAccessibleInterface* statusLineAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("QLabel") && object && object->property(kStatusLine).toBool())
+        return new StatusLineAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
 // What a label shows for a caption: with its access key where it has one.
 QString shownCaption(const QLabel* label, const QString& caption) {
     const AccessKey* k = accessKey(label->objectName());
@@ -104,8 +124,14 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     initResources();
     // The designed window sits in a scroll area, so that on a small screen or with large fonts
     // it can still be reached whole; the status line stays in view below it.
+    static const bool statusLineSpoken = (QAccessible::installFactory(statusLineAccessible), true);
+    Q_UNUSED(statusLineSpoken);
     auto* content = new QWidget;
     ui_->setupUi(content);
+    ui_->Status->setProperty(kStatusLine, true);
+    // Setting up the design may already have made the status line a plain label's interface.
+    if (QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(ui_->Status))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(plain));
     setObjectName(content->objectName());
     content->setObjectName(QString());
     setWindowTitle(content->windowTitle());
@@ -128,7 +154,6 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     statusRow->setContentsMargins(margins.left(), 0, margins.right(), margins.bottom());
     statusRow->addWidget(ui_->Status);
     outer->addLayout(statusRow);
-    content->layout()->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
 
     timer1_.setInterval(2000);
     connect(&timer1_, &QTimer::timeout, this, [this] {
@@ -142,6 +167,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     applyFieldBackgrounds();
     mirrorAll();
     form_.model.observer = [this](const QString& name) { mirror(name); };
+    ensurePolished(); // sizes as the style will draw them
     resize(fittedSize());
 }
 
@@ -252,8 +278,9 @@ void MainWindow::applyFieldBackgrounds() {
 
 QSize MainWindow::fittedSize() const {
     QWidget* content = scroll_->widget();
+    content->layout()->activate(); // the boxes' widths were set after the layout last looked
     QSize want = content->minimumSizeHint();
-    want.rheight() += ui_->Status->sizeHint().height() + layout()->contentsMargins().bottom();
+    want.rheight() += layout()->itemAt(1)->sizeHint().height(); // the status line's row
     const QScreen* s = screen();
     if (!s)
         return want;
@@ -371,7 +398,7 @@ void MainWindow::showEvent(QShowEvent* e) {
     ensureLoaded();
     QWidget::showEvent(e);
     // The first showing knows the screen the window is on.
-    if (!fitted_ && !e->spontaneous()) {
+    if (!fitted_) {
         fitted_ = true;
         resize(fittedSize());
     }
