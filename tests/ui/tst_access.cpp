@@ -387,6 +387,10 @@ class TestAccess : public QObject {
             w->show();
             QVERIFY(QTest::qWaitForWindowActive(w));
             QCOMPARE(w->accessibleName(), w->windowTitle());
+            if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
+                w->grab().save(QStringLiteral("%1/%2-%3pt.png")
+                                   .arg(qEnvironmentVariable("VOLTRAKE_SHOTS"), w->objectName())
+                                   .arg(points));
             QTest::keyClick(w, Qt::Key_Escape);
             QVERIFY(!w->isVisible());
         }
