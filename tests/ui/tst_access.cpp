@@ -21,32 +21,17 @@ const QByteArray installedIni =
     "Disc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\nNRate2=1\r\nPeriodT=1\r\n"
     "Predict=1\r\nSCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
 
-QPalette darkPalette() {
-    QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x2A, 0x2A, 0x2A)); // button, window
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Text, Qt::white);
-    p.setColor(QPalette::ButtonText, Qt::white);
-    p.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    return p;
+// With VOLTRAKE_SHOTS set to a directory, the grabs to look at go there.
+void saveShot(QWidget* w, const QString& name) {
+    if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
+        w->grab().save(qEnvironmentVariable("VOLTRAKE_SHOTS") + '/' + name + ".png");
 }
 
-// Sets the application's palette or font for the life of the object.
-struct PaletteScope {
-    explicit PaletteScope(const QPalette& p) : old(QApplication::palette()) {
-        QApplication::setPalette(p);
-    }
-    ~PaletteScope() { QApplication::setPalette(old); }
-    QPalette old;
-};
-struct FontScope {
-    explicit FontScope(qreal points) : old(QApplication::font()) {
-        QFont f = old;
-        f.setPointSizeF(points);
-        QApplication::setFont(f);
-    }
-    ~FontScope() { QApplication::setFont(old); }
-    QFont old;
-};
+void setFontSize(qreal points) {
+    QFont f = QApplication::font();
+    f.setPointSizeF(points);
+    QApplication::setFont(f);
+}
 
 // The colour that covers most of a box's inside in the grab: what the text is drawn on.
 QColor paintedBackground(const QImage& grab, const QRect& box) {
@@ -78,19 +63,6 @@ QStringList weakContrasts(QWidget* window) {
             weak << QStringLiteral("%1 %2").arg(box->objectName()).arg(got, 0, 'f', 2);
     }
     return weak;
-}
-
-QStringList focusOrder(QWidget* first, int limit = 200) {
-    QStringList order;
-    first->setFocus(Qt::TabFocusReason);
-    for (QWidget* w = QApplication::focusWidget(); order.size() < limit;) {
-        order << w->objectName();
-        QTest::keyClick(w, Qt::Key_Tab);
-        w = QApplication::focusWidget();
-        if (w == first)
-            break;
-    }
-    return order;
 }
 
 // The access keys of a window's labels (with a buddy) and buttons, by the widget that has each.
@@ -146,7 +118,12 @@ class TestAccess : public QObject {
             else if (c.kind == ControlKind::TextBox || c.kind == ControlKind::CheckBox)
                 inputs << c.name;
         }
-        const QStringList order = focusOrder(window.control("Date1"));
+        QStringList order;
+        window.control("Date1")->setFocus(Qt::TabFocusReason);
+        do {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != window.control("Date1") && order.size() < 200);
         const QStringList firstInputs = order.mid(0, inputs.size());
         QCOMPARE(QSet<QString>(firstInputs.begin(), firstInputs.end()),
                  QSet<QString>(inputs.begin(), inputs.end()));
@@ -196,6 +173,8 @@ class TestAccess : public QObject {
         }
         clicked.host.boxes.clear();
         pressed.host.boxes.clear();
+        clicked.form.model.setEnabled("Save", true); // unsaved: Exit asks first
+        pressed.form.model.setEnabled("Save", true);
         QTest::mouseClick(byClick.control(button), Qt::LeftButton);
         byKey.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&byKey));
@@ -254,7 +233,9 @@ class TestAccess : public QObject {
 
     // Under a dark palette every text box is painted light enough for its text.
     void darkContrast() {
-        PaletteScope dark(darkPalette());
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+        QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35))); // white on black boxes
         LocaleScope locale("en_GB");
         Workspace ws;
         ws.write("Data/Voltrake.ini", installedIni);
@@ -264,28 +245,17 @@ class TestAccess : public QObject {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // 91 days, 100 units at 0.10 and a fixed Discount 2 of 20: a credit, in orange.
-        const QList<std::pair<const char*, QString>> typed = {{"Date1", "01/01/2012"},
-                                                              {"Date2", "01/04/2012"},
-                                                              {"NRead1", "1000"},
-                                                              {"NRead2", "1100"},
-                                                              {"NormalR1", "0.1"},
-                                                              {"CO2", "0.5"},
-                                                              {"CheapR", ""},
-                                                              {"SCharge", ""},
-                                                              {"VAT", ""},
-                                                              {"Disc1", ""},
-                                                              {"Disc2", "20"},
-                                                              {"PRate", "1"},
-                                                              {"Notes", "Winter quarter"}};
-        for (const auto& [name, text] : typed)
-            ws.form.userSetText(name, text);
+        for (const QString typed :
+             {"Date1=01/01/2012", "Date2=01/04/2012", "NRead1=1000", "NRead2=1100", "NormalR1=0.1",
+              "CO2=0.5", "CheapR=", "SCharge=", "VAT=", "Disc1=", "Disc2=20", "PRate=1",
+              "Notes=Winter quarter"})
+            ws.form.userSetText(typed.section('=', 0, 0), typed.section('=', 1));
         ws.form.userSetChecked("Disc2F", true);
         ws.form.buttonClicked("Calc");
         QVERIFY2(ws.form.model.state("TVCost").colour == colour::Credit,
                  qPrintable(ws.host.titles().join('|')));
         QCOMPARE(weakContrasts(window.findChild<QScrollArea*>()->widget()), QStringList());
-        if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
-            window.grab().save(qEnvironmentVariable("VOLTRAKE_SHOTS") + "/dark-main.png");
+        saveShot(&window, "dark-main");
 
         Workspace other; // this one's window has ended its program: no ini
         HttpServer server(HttpServer::answer("200 OK", updateDocument()));
@@ -339,7 +309,9 @@ class TestAccess : public QObject {
 
     void fitsScreen() {
         QFETCH(qreal, points);
-        FontScope font(points);
+        const auto restore =
+            qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
+        setFontSize(points);
         Workspace ws;
         MainWindow window(ws.form);
         window.show();
@@ -352,11 +324,8 @@ class TestAccess : public QObject {
         QVERIFY(area->widget()->width() >= area->widget()->minimumSizeHint().width());
         QCOMPARE(area->horizontalScrollBar()->isVisible(),
                  area->widget()->minimumSizeHint().width() > area->viewport()->width());
-        if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
-            window.grab().save(QStringLiteral("%1/main-%2pt-x%3.png")
-                                   .arg(qEnvironmentVariable("VOLTRAKE_SHOTS"))
-                                   .arg(points)
-                                   .arg(window.devicePixelRatioF()));
+        saveShot(&window,
+                 QStringLiteral("main-%1pt-x%2").arg(points).arg(window.devicePixelRatioF()));
     }
 
     // The About and Update windows follow the desktop's font, show all of their text, have a
@@ -369,7 +338,9 @@ class TestAccess : public QObject {
 
     void otherWindows() {
         QFETCH(qreal, points);
-        FontScope font(points);
+        const auto restore =
+            qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
+        setFontSize(points);
         Workspace ws;
         QWidget parent;
         QPointer<QDialog> about = createAboutWindow(ws.form, &parent);
@@ -387,10 +358,7 @@ class TestAccess : public QObject {
             w->show();
             QVERIFY(QTest::qWaitForWindowActive(w));
             QCOMPARE(w->accessibleName(), w->windowTitle());
-            if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
-                w->grab().save(QStringLiteral("%1/%2-%3pt.png")
-                                   .arg(qEnvironmentVariable("VOLTRAKE_SHOTS"), w->objectName())
-                                   .arg(points));
+            saveShot(w, QStringLiteral("%1-%2pt").arg(w->objectName()).arg(points));
             QTest::keyClick(w, Qt::Key_Escape);
             QVERIFY(!w->isVisible());
         }
