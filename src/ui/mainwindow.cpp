@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -148,6 +149,11 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     outer->addWidget(scroll_, 1);
+    // Whatever brings a box the focus (Tab, an access key, a procedure) also scrolls it into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && scroll_->widget()->isAncestorOf(now))
+            scroll_->ensureWidgetVisible(now);
+    });
     const QMargins margins = content->layout()->contentsMargins();
     ui_->layout_main->removeWidget(ui_->Status);
     auto* statusRow = new QVBoxLayout;

@@ -327,6 +327,10 @@ class TestAccess : public QObject {
         QVERIFY(area->widget()->width() >= area->widget()->minimumSizeHint().width());
         QCOMPARE(area->horizontalScrollBar()->isVisible(),
                  area->widget()->minimumSizeHint().width() > area->viewport()->width());
+        window.focusControl("Exit");
+        const QRect exit(window.control("Exit")->mapTo(area->viewport(), QPoint()),
+                         window.control("Exit")->size());
+        QVERIFY(area->viewport()->rect().contains(exit));
         saveShot(&window,
                  QStringLiteral("main-%1pt-x%2").arg(points).arg(window.devicePixelRatioF()));
     }
