@@ -35,6 +35,11 @@ class AboutWindow : public QDialog {
         setWindowTitle(QStringLiteral("About ") + QStringLiteral("Voltrake"));
         ui_.ProgName->setText(QStringLiteral("Voltrake"));
         ui_.ProgVersion->setText(QStringLiteral("Version ") + versionText());
+        // The window follows the desktop's font size; the name stands out at 16/9 of it.
+        QFont name = ui_.ProgName->font();
+        name.setPointSizeF(font().pointSizeF() * 16 / 9);
+        ui_.ProgName->setFont(name);
+        setAccessibleName(windowTitle());
 
         showLogo(ui_.Logo);
 
@@ -49,6 +54,7 @@ class AboutWindow : public QDialog {
         // in the always-on-top band.
         if (f.RunOnTop == 2)
             setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        adjustSize(); // at the size its text takes in the desktop's font
     }
 
   private:

@@ -6,10 +6,13 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 
 // The logo lives in the static ui library, whose resources the linker keeps only when they are
 // referenced.
@@ -36,6 +39,9 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
 
         timer_.setInterval(100);
         connect(&timer_, &QTimer::timeout, this, [this] { form.timerTick(); });
+        connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+                &QWidget::close);
+        setAccessibleName(windowTitle());
         for (QPushButton* b : {ui.Exit, ui.WebSite, ui.History, ui.KIssues, ui.Download}) {
             connect(b, &QPushButton::clicked, this,
                     [this, name = b->objectName()] { form.buttonClicked(name); });
@@ -50,10 +56,14 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
 
     void closeWindow() override { QWidget::close(); }
     void makeVisible() override {
+        adjustSize(); // opens at the size of what it has to say
         show();
         ui.Exit->setFocus();
     }
-    void setCaption(const QString& caption) override { setWindowTitle(caption); }
+    void setCaption(const QString& caption) override {
+        setWindowTitle(caption);
+        setAccessibleName(caption);
+    }
 
   protected:
     void closeEvent(QCloseEvent* event) override {
@@ -108,6 +118,10 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
         } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
             line->setText(s.text);
             line->setCursorPosition(0);
+            // Wide enough for its whole message, whatever the font size.
+            const QFontMetrics fm(line->font());
+            line->setMinimumWidth(std::min(fm.horizontalAdvance(s.text) + fm.averageCharWidth() * 3,
+                                           fm.averageCharWidth() * 100));
         } else if (auto* box = qobject_cast<QPlainTextEdit*>(w)) {
             box->setPlainText(
                 QString(s.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

@@ -6,6 +6,7 @@
 #include <memory>
 
 class MainForm;
+class QScrollArea;
 
 namespace Ui {
 class VoltrakeMain;
@@ -35,20 +36,32 @@ class MainWindow : public QWidget {
 
     bool timer1Active() const { return timer1_.isActive(); }
 
+    // The size the window takes at start: all of its content, but no more than the screen's
+    // available area; the content scrolls when it does not fit.
+    QSize fittedSize() const;
+
   protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
   private:
     void bind();
     void mirror(const QString& name);
     void mirrorAll();
     void activate();
+    void setAccessKeys();
+    void setTabChain();
+    void setShortcuts();
+    void applyFieldBackgrounds();
+    void announceStatus(QWidget* status);
 
     MainForm& form_;
     std::unique_ptr<Ui::VoltrakeMain> ui_;
     QHash<QString, QWidget*> widgets_;
+    QScrollArea* scroll_ = nullptr;
+    bool fitted_ = false;
     QTimer timer1_;
     bool loaded_ = false;
     bool loading_ = false;

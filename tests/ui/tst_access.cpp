@@ -1,0 +1,376 @@
+// Readable and usable for everyone: keyboard, screen readers, dark themes, large fonts.
+
+#include "../update/httpserver.h"
+#include "scriptedhost.h"
+#include "ui/contrast.h"
+#include "ui/frmabout.h"
+#include "ui/frmupdater.h"
+#include "ui/mainwindow.h"
+
+#include <QtTest/qtestaccessible.h>
+#include <QtTest>
+#include <QtWidgets>
+#include <map>
+
+namespace {
+
+const QByteArray installedIni =
+    "# Voltrake Version 3.1\r\n# Configuration File\r\n# 01-Dec-26 09:00:00\r\n\r\n"
+    "[Run]\r\nLogLevel=1\r\nRunOnTop=1\r\n\r\n"
+    "[Data]\r\nBreakP=1\r\nBreakPD=1\r\nCORate=0.43\r\nCRate=1.05\r\nDisc1=1\r\nDisc1PT=1\r\n"
+    "Disc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\nNRate2=1\r\nPeriodT=1\r\n"
+    "Predict=1\r\nSCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
+
+// With VOLTRAKE_SHOTS set to a directory, the grabs to look at go there.
+void saveShot(QWidget* w, const QString& name) {
+    if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
+        w->grab().save(qEnvironmentVariable("VOLTRAKE_SHOTS") + '/' + name + ".png");
+}
+
+void setFontSize(qreal points) {
+    QFont f = QApplication::font();
+    f.setPointSizeF(points);
+    QApplication::setFont(f);
+}
+
+// The colour that covers most of a box's inside in the grab: what the text is drawn on.
+QColor paintedBackground(const QImage& grab, const QRect& box) {
+    std::map<QRgb, int> counts;
+    const QRect inside = box.adjusted(3, 3, -3, -3);
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[grab.pixel(x, y)];
+    const auto most = std::max_element(counts.begin(), counts.end(),
+                                       [](auto& a, auto& b) { return a.second < b.second; });
+    return most == counts.end() ? QColor() : QColor(most->first);
+}
+
+// Every text box of a shown window: its text colour against what the grab shows behind it.
+QStringList weakContrasts(QWidget* window) {
+    const QImage grab = window->grab().toImage();
+    const qreal ratio = grab.devicePixelRatio();
+    QStringList weak;
+    const QColor credit(0xFF, 0x80, 0x00);
+    for (QWidget* box : window->findChildren<QWidget*>()) {
+        if (!box->isVisible() ||
+            !(qobject_cast<QLineEdit*>(box) || qobject_cast<QPlainTextEdit*>(box)))
+            continue;
+        const QRect r =
+            QRect(box->mapTo(window, QPoint(0, 0)) * ratio, box->size() * ratio) & grab.rect();
+        const QColor text = box->palette().color(QPalette::Active, QPalette::Text);
+        const double got = contrastRatio(text, paintedBackground(grab, r));
+        if (got < (text == credit ? 2.0 : 4.5))
+            weak << QStringLiteral("%1 %2").arg(box->objectName()).arg(got, 0, 'f', 2);
+    }
+    return weak;
+}
+
+// The access keys of a window's labels (with a buddy) and buttons, by the widget that has each.
+QMultiMap<QString, QString> accessKeys(QWidget* window) {
+    QMultiMap<QString, QString> keys;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(w);
+        const QString text = label && label->buddy()             ? label->text()
+                             : qobject_cast<QAbstractButton*>(w) ? w->property("text").toString()
+                                                                 : QString();
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty())
+            keys.insert(key.toString(), w->objectName());
+    }
+    return keys;
+}
+
+// An update window open over parent, after its fetch from server has finished.
+QWidget* openUpdate(Workspace& ws, HttpServer& server, QWidget* parent) {
+    ws.form.webSiteRoot = server.root();
+    openUpdateWindow(ws.form, false, parent);
+    QPointer<QWidget> w = parent->findChild<QWidget*>("frmUpdater");
+    if (w && !QTest::qWaitFor(
+                 [w] {
+                     return !w ||
+                            !w->findChild<QPlainTextEdit*>("Message")->toPlainText().isEmpty();
+                 },
+                 15000))
+        return nullptr;
+    return w;
+}
+
+} // namespace
+
+class TestAccess : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+
+    // Tab: every input in window order, then every result, then every enabled button, round.
+    void focusChain() {
+        Workspace ws;
+        MainWindow window(ws.form);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QStringList inputs, results, buttons;
+        for (const ControlSpec& c : mainWindowControls()) {
+            if (c.kind == ControlKind::Button && ws.form.model.enabled(c.name))
+                buttons << c.name;
+            else if (c.kind == ControlKind::TextBox && c.result)
+                results << c.name;
+            else if (c.kind == ControlKind::TextBox || c.kind == ControlKind::CheckBox)
+                inputs << c.name;
+        }
+        QStringList order;
+        window.control("Date1")->setFocus(Qt::TabFocusReason);
+        do {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != window.control("Date1") && order.size() < 200);
+        const QStringList firstInputs = order.mid(0, inputs.size());
+        QCOMPARE(QSet<QString>(firstInputs.begin(), firstInputs.end()),
+                 QSet<QString>(inputs.begin(), inputs.end()));
+        QCOMPARE(order.mid(0, 7),
+                 QString("Date1 NRead1 CRead1 Date2 NRead2 CRead2 Notes").split(' '));
+        QCOMPARE(order.mid(inputs.size()), results + buttons);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab); // and back round
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("Exit"));
+
+        // A result box takes the focus but not the typing; its figure can be copied.
+        auto* result = qobject_cast<QLineEdit*>(window.control("TVCost"));
+        ws.form.setText("TVCost", "£12.00");
+        result->setFocus();
+        QTest::keyClicks(result, "9");
+        QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(result->text() + '|' + result->selectedText(), QString("£12.00|£12.00"));
+    }
+
+    // Keys and the buttons they stand for: the same effect as the click.
+    void keys_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Return in a reading") << "NRead2" << int(Qt::Key_Return) << 0 << "Calc";
+        QTest::newRow("Enter in Notes")
+            << "Notes" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "Calc";
+        QTest::newRow("F1") << "Period" << int(Qt::Key_F1) << 0 << "Help1";
+        QTest::newRow("Ctrl+Q") << "TVCost" << int(Qt::Key_Q) << int(Qt::ControlModifier) << "Exit";
+    }
+
+    void keys() {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, button);
+        const auto effect = [](ScriptedHost& h) {
+            return h.titles().join('|') + h.opened.join('|') + (h.ended ? " ended" : "");
+        };
+        Workspace clicked, pressed;
+        clicked.write("Data/Voltrake.ini", installedIni);
+        pressed.write("Data/Voltrake.ini", installedIni);
+        MainWindow byClick(clicked.form), byKey(pressed.form);
+        clicked.form.setText("NRead2", "5");
+        pressed.form.setText("NRead2", "5");
+        for (MainWindow* w : {&byClick, &byKey}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+        }
+        clicked.host.boxes.clear();
+        pressed.host.boxes.clear();
+        clicked.form.model.setEnabled("Save", true); // unsaved: Exit asks first
+        pressed.form.model.setEnabled("Save", true);
+        QTest::mouseClick(byClick.control(button), Qt::LeftButton);
+        byKey.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&byKey));
+        byKey.control(focus)->setFocus();
+        QTest::keyClick(byKey.control(focus), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY(!clicked.host.boxes.isEmpty() || !clicked.host.opened.isEmpty());
+        QCOMPARE(effect(pressed.host), effect(clicked.host));
+    }
+
+    // Access keys: one widget each, in every window; a label's key takes the focus to its box,
+    // also when the program has rewritten the caption.
+    void accessKeysUnique() {
+        Workspace ws;
+        QWidget parent;
+        MainWindow window(ws.form, &parent);
+        window.setWindowFlag(Qt::Window);
+        const std::unique_ptr<QDialog> about(createAboutWindow(ws.form, &parent));
+        HttpServer server(HttpServer::answer("200 OK", updateDocument()));
+        QWidget* update = openUpdate(ws, server, &parent);
+        QVERIFY(update);
+        for (QWidget* w :
+             {static_cast<QWidget*>(&window), static_cast<QWidget*>(about.get()), update}) {
+            const auto keys = accessKeys(w);
+            QStringList clashes;
+            for (const QString& k : keys.uniqueKeys())
+                if (keys.count(k) > 1)
+                    clashes << k + ": " + QStringList(keys.values(k)).join(',');
+            QVERIFY2(clashes.isEmpty(), qPrintable(w->objectName() + ' ' + clashes.join("; ")));
+        }
+        QCOMPARE(accessKeys(&window).size(), 28); // the 14 buttons and 14 labels
+    }
+
+    // A label's key takes the focus to its box, also when the program rewrote the caption.
+    void accessKeyFocus_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("After:") << int(Qt::Key_F) << "BPoint";
+        QTest::newRow("2)") << int(Qt::Key_2) << "Date2";
+        QTest::newRow("Auto Check:") << int(Qt::Key_K) << "UpEnable1";
+        QTest::newRow("Cost/Day:") << int(Qt::Key_Slash) << "CDay";
+    }
+
+    void accessKeyFocus() {
+        QFETCH(int, key);
+        QFETCH(QString, box);
+        Workspace ws;
+        MainWindow window(ws.form);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ws.form.model.setCaption("BPointL1", "After:");
+        QCOMPARE(window.findChild<QLabel*>("BPointL1")->text(), QString("A&fter:"));
+        QCOMPARE(ws.form.model.state("BPointL1").text, QString("After:"));
+        QTest::keyClick(&window, Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), box);
+    }
+
+    // Under a dark palette every text box is painted light enough for its text.
+    void darkContrast() {
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+        QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35))); // white on black boxes
+        LocaleScope locale("en_GB");
+        Workspace ws;
+        ws.write("Data/Voltrake.ini", installedIni);
+        QWidget parent;
+        MainWindow window(ws.form, &parent);
+        window.setWindowFlag(Qt::Window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // 91 days, 100 units at 0.10 and a fixed Discount 2 of 20: a credit, in orange.
+        for (const QString typed :
+             {"Date1=01/01/2012", "Date2=01/04/2012", "NRead1=1000", "NRead2=1100", "NormalR1=0.1",
+              "CO2=0.5", "CheapR=", "SCharge=", "VAT=", "Disc1=", "Disc2=20", "PRate=1",
+              "Notes=Winter quarter"})
+            ws.form.userSetText(typed.section('=', 0, 0), typed.section('=', 1));
+        ws.form.userSetChecked("Disc2F", true);
+        ws.form.buttonClicked("Calc");
+        QVERIFY2(ws.form.model.state("TVCost").colour == colour::Credit,
+                 qPrintable(ws.host.titles().join('|')));
+        QCOMPARE(weakContrasts(window.findChild<QScrollArea*>()->widget()), QStringList());
+        saveShot(&window, "dark-main");
+
+        Workspace other; // this one's window has ended its program: no ini
+        HttpServer server(HttpServer::answer("200 OK", updateDocument()));
+        QWidget* update = openUpdate(other, server, &parent);
+        QVERIFY(update && QTest::qWaitForWindowExposed(update));
+        QCOMPARE(weakContrasts(update), QStringList());
+
+        // Back to a light theme: the boxes follow it again.
+        window.setPalette(QApplication::style()->standardPalette());
+        QCOMPARE(window.control("NRead1")->palette().color(QPalette::Base),
+                 window.palette().color(QPalette::Base));
+        QCOMPARE(window.control("TVCost")->palette().color(QPalette::Base),
+                 window.palette().color(QPalette::Button));
+    }
+
+    // The status line speaks its message, and a credit says so.
+    void screenReader() {
+        QTestAccessibility::initialize();
+        Workspace ws;
+        MainWindow window(ws.form);
+        QWidget* status = window.control("Status");
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(status);
+        for (const QString& text :
+             {QString("Data Cleared"), QString("Calculation Saved"), QString()}) {
+            QTestAccessibility::clearEvents();
+            ws.form.setStatus(text);
+            QCOMPARE(spoken->text(QAccessible::Name), text);
+            QCOMPARE(spoken->text(QAccessible::Value), text);
+            if (!QAccessible::isActive())
+                continue; // without an accessibility bridge (offscreen) nothing is sent
+            QVERIFY(QTestAccessibility::containsEvent(
+                std::make_unique<QAccessibleEvent>(status, QAccessible::NameChanged).get()));
+            QVERIFY(QTestAccessibility::containsEvent(
+                std::make_unique<QAccessibleValueChangeEvent>(status, text).get()));
+        }
+        ws.form.model.setColour("D2Cost", colour::Credit);
+        QCOMPARE(window.control("D2Cost")->accessibleDescription(), QString("credit"));
+        ws.form.model.setColour("D2Cost", colour::Normal);
+        QCOMPARE(window.control("D2Cost")->accessibleDescription(), QString());
+        QCOMPARE(window.accessibleName(), QString("Voltrake"));
+        QTestAccessibility::cleanup();
+    }
+
+    // Large fonts: the window fits the screen's available area and its content is never
+    // squeezed; where it does not fit, it scrolls.
+    void fitsScreen_data() {
+        QTest::addColumn<qreal>("points");
+        for (qreal points : {9.0, 12.0, 14.0})
+            QTest::addRow("%g pt", points) << points;
+    }
+
+    void fitsScreen() {
+        QFETCH(qreal, points);
+        const auto restore =
+            qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
+        setFontSize(points);
+        Workspace ws;
+        ws.write("Data/Voltrake.ini", installedIni); // captions as loaded
+        MainWindow window(ws.form);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize room = window.screen()->availableGeometry().size();
+        QVERIFY2(window.frameGeometry().width() <= room.width() &&
+                     window.frameGeometry().height() <= room.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
+        auto* area = window.findChild<QScrollArea*>();
+        QVERIFY(area->widget()->width() >= area->widget()->minimumSizeHint().width());
+        QCOMPARE(area->horizontalScrollBar()->isVisible(),
+                 area->widget()->minimumSizeHint().width() > area->viewport()->width());
+        window.focusControl("Exit");
+        const QRect exit(window.control("Exit")->mapTo(area->viewport(), QPoint()),
+                         window.control("Exit")->size());
+        QVERIFY(area->viewport()->rect().contains(exit));
+        saveShot(&window,
+                 QStringLiteral("main-%1pt-x%2").arg(points).arg(window.devicePixelRatioF()));
+    }
+
+    // The About and Update windows follow the desktop's font, show all of their text, have a
+    // name and close with Escape.
+    void otherWindows_data() {
+        QTest::addColumn<qreal>("points");
+        QTest::newRow("9 pt") << 9.0;
+        QTest::newRow("14 pt") << 14.0;
+    }
+
+    void otherWindows() {
+        QFETCH(qreal, points);
+        const auto restore =
+            qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
+        setFontSize(points);
+        Workspace ws;
+        QWidget parent;
+        QPointer<QDialog> about = createAboutWindow(ws.form, &parent);
+        QCOMPARE(about->findChild<QLabel*>("ProgVersion")->font().pointSizeF(), points);
+        HttpServer server(HttpServer::answer("200 OK", updateDocument()));
+        QPointer<QWidget> update = openUpdate(ws, server, &parent);
+        QVERIFY(update);
+        auto* status = update->findChild<QLineEdit*>("Status");
+        update->show();
+        QVERIFY(QTest::qWaitForWindowExposed(update));
+        const int frame = 8; // the box's frame and inner margins
+        QVERIFY2(status->width() >= status->fontMetrics().horizontalAdvance(status->text()) + frame,
+                 qPrintable(status->text()));
+        for (QWidget* w : {static_cast<QWidget*>(about), update.data()}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QCOMPARE(w->accessibleName(), w->windowTitle());
+            saveShot(w, QStringLiteral("%1-%2pt").arg(w->objectName()).arg(points));
+            QTest::keyClick(w, Qt::Key_Escape);
+            QVERIFY(!w->isVisible());
+        }
+    }
+};
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"
