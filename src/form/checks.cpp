@@ -4,6 +4,7 @@
 #include "form/dump.h"
 #include "form/mainform.h"
 #include "form/presentation.h"
+#include "records/readingchecks.h"
 #include "text/errors.h"
 #include "text/values.h"
 
@@ -42,18 +43,6 @@ bool zeroOrRange(const QString& text, double low, double high) {
 bool inRange(const QString& text, double low, double high) {
     return values::readsAsNumber(text) && within(values::leadingValue(text), low, high) &&
            within(values::strictValue(text), low, high);
-}
-
-// A meter reading must be a number that both rules read alike (not 12abc, not 1,000): the
-// rules between readings use one, the calculation the other.
-bool readingInRange(const QString& text, double low, double high, bool zeroAllowed) {
-    if (zeroAllowed && text.isEmpty())
-        return true;
-    if (!values::readsAsNumber(text))
-        return false;
-    const double v = values::leadingValue(text);
-    return v == values::strictValue(text) &&
-           (zeroAllowed ? zeroOrWithin(v, low, high) : within(v, low, high));
 }
 
 void check(MainForm& f, bool accepted, const QString& message) {
@@ -153,32 +142,19 @@ void tariffChecks(MainForm& f, bool stripCurrency, bool addCurrency) {
     ShowMoneyResults(f);
 }
 
+records::ReadingTexts readingTexts(const MainForm& f) {
+    return {f.text(u"Date1"_s),  f.text(u"Date2"_s),  f.text(u"NRead1"_s),
+            f.text(u"NRead2"_s), f.text(u"CRead1"_s), f.text(u"CRead2"_s)};
+}
+
 void readingValueChecks(MainForm& f) {
     f.ErrorLocation = 121;
-    const QStringList fields = {u"Date1"_s,  u"Date2"_s,  u"NRead1"_s,
-                                u"NRead2"_s, u"CRead1"_s, u"CRead2"_s};
-    bool allEmpty = true;
-    for (const QString& name : fields)
-        allEmpty = allEmpty && f.text(name).isEmpty();
-
-    if (allEmpty) {
-        complain(f, u"No Meter Readings To Calculate"_s);
-    } else {
-        auto t = [&](const QString& name) { return f.text(name); };
-        check(f, values::readsAsDate(t(u"Date1"_s)), u"Date 1 must be a valid date"_s);
-        check(f, values::readsAsDate(t(u"Date2"_s)), u"Date 2 must be a valid date"_s);
-        check(f, readingInRange(t(u"NRead1"_s), 1, 999900, false),
-              u"Normal Rate Reading 1 must be between 1 and 999900"_s);
-        check(f, readingInRange(t(u"NRead2"_s), 11, 999999, false),
-              u"Normal Rate Reading 2 must be between 11 and 999999"_s);
-        check(f, readingInRange(t(u"CRead1"_s), 1, 999900, true),
-              u"Cheap Rate Reading 1 must be either 0 or between 1 and 999900"_s);
-        check(f, readingInRange(t(u"CRead2"_s), 11, 999999, true),
-              u"Cheap Rate Reading 2 must be either 0 or between 11 and 999999"_s);
-    }
+    const bool inhibit = f.RunMode == InhibitErrorCheck;
+    for (const QString& message : records::readingValueMessages(readingTexts(f), inhibit))
+        complain(f, message);
 
     f.ErrorLocation = 122;
-    if (f.RunMode == InhibitErrorCheck)
+    if (inhibit)
         f.DataErrors.clear();
 }
 
@@ -221,66 +197,25 @@ void CheckReadingValues(MainForm& f) {
 
 void CheckReadingRules(MainForm& f) {
     f.ErrorLocation = 111;
-    const QDate first = calc::dateOf(f, u"Date1"_s);
-    const QDate second = calc::dateOf(f, u"Date2"_s);
-    const QDate earliest(2000, 1, 1);        // 01-01-2000
-    const QDate earliestSecond(2000, 3, 31); // 31-03-2000
-    const QDate latest(2020, 12, 31);        // 31-12-2020
-    const QString dateRange = u" must be between 1st Jan 2000 and 31st Dec 2020 than Date 1"_s;
-    if (first < earliest || first > latest)
-        complain(f, u"Date 1"_s + dateRange);
-    if (second < earliestSecond || second > latest)
-        complain(f, u"Date 2"_s + dateRange);
-    if (values::daysBetween(first, second) < 3)
-        complain(f, u"Date 2 must be at least 3 days later than Date 1"_s);
-    f.setText(u"Date1"_s, values::shortDate(first));
-    f.setText(u"Date2"_s, values::shortDate(second));
-
-    f.ErrorLocation = 112;
-    if (lead(f, u"NRead2"_s) - lead(f, u"NRead1"_s) < 10)
-        complain(f,
-                 u"Normal Rate Reading 2 must be at least 10 greater than Normal Rate Reading 1"_s);
-    const double cheap1 = lead(f, u"CRead1"_s);
-    const double cheap2 = lead(f, u"CRead2"_s);
-    if (cheap1 != 0 && cheap2 != 0 && cheap2 - cheap1 < 10)
-        complain(f,
-                 u"Cheap Rate Reading 2 must be at least 10 greater than Cheap Rate Reading 1"_s);
-
-    f.ErrorLocation = 113;
-    const double cheapRate = values::leadingValue(calc::withoutSymbol(f, f.text(u"CheapR"_s)));
-    const bool cheapReadings = cheap1 != 0 || cheap2 != 0;
-    if (cheapRate == 0 && cheapReadings)
-        complain(f, u"Cheap Rate Meter Readings must be 0 if Cheap Rate Cost = 0"_s);
-    if (cheapRate != 0 && cheapReadings) {
-        if (cheap1 == 0)
-            complain(f, u"Cheap Rate Reading 1 can not be zero if Cheap Rate Reading 2 is not 0"_s);
-        if (cheap2 == 0)
-            complain(f, u"Cheap Rate Reading 2 can not be zero if Cheap Rate Reading 1 is not 0"_s);
+    const bool inhibit = f.RunMode == InhibitErrorCheck;
+    const records::RuleTariff tariff{
+        calc::withoutSymbol(f, f.text(u"CheapR"_s)), calc::withoutSymbol(f, f.text(u"NormalR2"_s)),
+        f.text(u"BPoint"_s), f.text(u"PRate"_s), f.ticked(u"Period"_s)};
+    const records::ReadingRulesOutcome r = records::readingRules(readingTexts(f), tariff, inhibit);
+    for (qsizetype i = 0; i < r.messages.size(); ++i) {
+        if (i == r.messagesBeforeDates && r.date1) {
+            f.setText(u"Date1"_s, *r.date1);
+            f.setText(u"Date2"_s, *r.date2);
+        }
+        complain(f, r.messages[i]);
     }
-
-    f.ErrorLocation = 114;
-    const double rate2 = values::leadingValue(calc::withoutSymbol(f, f.text(u"NormalR2"_s)));
-    const double breakPoint = lead(f, u"BPoint"_s);
-    if (rate2 != 0 && breakPoint == 0)
-        complain(
-            f,
-            u"The Normal Rate 1 to Normal Rate 2 Breakpoint must be set if Normal Rate 2 is set"_s);
-    if (breakPoint != 0 && rate2 == 0)
-        complain(
-            f,
-            u"Normal Rate 2 must be set if the Normal Rate 1 to Normal Rate 2 Breakpoint is set"_s);
-
-    f.ErrorLocation = 115;
-    if (lead(f, u"PRate"_s) != 0) {
-        const double months = calc::strict(f, u"PRate"_s) * (f.ticked(u"Period"_s) ? 1 : 3);
-        const QDate end = calc::plusMonths(first, values::checked(months));
-        if (values::daysBetween(end, second) > 0)
-            complain(
-                f,
-                u"Date 1 plus number months to predict forward must be greater than or equal to Date 2"_s);
+    if (r.date1 && r.messagesBeforeDates >= r.messages.size()) {
+        f.setText(u"Date1"_s, *r.date1);
+        f.setText(u"Date2"_s, *r.date2);
     }
-
-    f.ErrorLocation = 116;
-    if (f.RunMode == InhibitErrorCheck)
+    f.ErrorLocation = r.mark;
+    if (r.failure)
+        throw *r.failure;
+    if (inhibit)
         f.DataErrors.clear();
 }
