@@ -3,6 +3,7 @@
 #include "form/calc_support.h"
 #include "records/billformat.h"
 #include "records/logformat.h"
+#include "records/logwrite.h"
 #include "text/lines.h"
 
 #include "form/checkfiles.h"
@@ -80,41 +81,16 @@ void BuildHistoryRecord(MainForm& f) {
         const QString line = billformat::historyLine(calc::shownTexts(f));
         f.HistoryText.clear();
 
-        qsizetype dataLines = 0;
-        QString last;
-        const QString path = historyPath(f);
-        if (files::fileExists(path)) {
-            const auto bytes = files::readAll(path);
-            if (!bytes)
-                throw readError();
-            // Lines are told apart on the bytes; only the columns looked at are decoded.
-            QByteArrayView lastBytes;
-            const QLocale locale;
-            lines::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView l) {
-                if (records::isDataLine(l, locale))
-                    ++dataLines;
-                lastBytes = l;
-            });
-            last = lines::decode(lastBytes);
-        }
+        const auto tail = records::historyTail(historyPath(f));
+        if (!tail)
+            throw readError();
 
         f.ErrorLocation = 212;
-        if (!f.ticked(QStringLiteral("NoHistory"))) {
-            const auto saved = values::readDate(records::dateColumn(last));
-            const auto date2 = values::readDate(f.text(QStringLiteral("Date2")));
-            if (saved && date2 && values::daysBetween(*date2, *saved) >= 0)
-                f.DataErrors += QStringLiteral("Meter Reading Date 2 must be later than the last "
-                                               "Meter Reading date saved\n");
-        }
-        if (dataLines % 40 == 0 && dataLines > 35) {
-            AppendHistoryHeaders(f);
-            f.HistoryText += crlf;
-        }
-        if (f.DataErrors.isEmpty()) {
-            if (dataLines == 0)
-                f.HistoryText += billformat::startLine(calc::shownTexts(f)) + crlf;
-            f.HistoryText += line;
-        }
+        if (!f.ticked(QStringLiteral("NoHistory")))
+            f.DataErrors += records::laterDateMessage(*tail, f.text(QStringLiteral("Date2")));
+        f.HistoryText += records::historyAppendText(
+            *tail, billformat::startLine(calc::shownTexts(f)), line,
+            f.model.caption(QStringLiteral("VATH")).left(3), f.DataErrors.isEmpty());
     } catch (const RuntimeError&) {
         FatalErrorDump(f, QStringLiteral("Format Log Error"), f.ErrorLocation);
     }

@@ -3,6 +3,7 @@
 #include "form/calc_support.h"
 #include "records/billformat.h"
 #include "records/logformat.h"
+#include "records/logwrite.h"
 #include "text/lines.h"
 
 #include "form/checkfiles.h"
@@ -35,19 +36,23 @@ void CreateLogFiles(MainForm& f) {
     const QString created = values::ddMmmYyTime(f.host.now());
 
     const QString results = f.path(QStringLiteral("Log/") + f.ResultsLogName);
-    if (!files::fileExists(results) &&
-        !files::replace(
-            results, records::headerBlock(QStringLiteral("Voltrake Results Log"), created) + crlf))
+    if (records::createIfMissing(results, records::resultsLogStart(created)) ==
+        records::Creation::Failed)
         logFilesFailed(f);
 
     const QString history = f.path(QStringLiteral("Log/") + f.HistoryLogName);
-    if (!files::fileExists(history)) {
-        f.HistoryText = records::headerBlock(QStringLiteral("Voltrake History Log"), created);
-        AppendHistoryHeaders(f);
-        if (!files::replace(history, f.HistoryText + crlf))
-            logFilesFailed(f);
+    const QString start =
+        records::historyLogStart(created, f.model.caption(QStringLiteral("VATH")).left(3));
+    switch (records::createIfMissing(history, start)) {
+    case records::Creation::Failed:
+        f.HistoryText = start;
+        logFilesFailed(f);
+    case records::Creation::Created:
+        f.HistoryText = start;
         f.HistoryVersion = versionText();
         return;
+    case records::Creation::Existed:
+        break;
     }
 
     const auto bytes = files::readAll(history);

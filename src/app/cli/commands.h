@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/cli/cli.h"
+
+#include <QMap>
+#include <optional>
+
+namespace cli {
+
+struct Options {
+    QMap<QString, QStringList> values; // by option name, in the order given
+    bool save = false;
+    QString value(const QString& name) const {
+        const QStringList v = values.value(name);
+        return v.isEmpty() ? QString() : v.first();
+    }
+    bool has(const QString& name) const { return values.contains(name); }
+};
+
+struct CommandResult {
+    CommandResult(int code = Done) : exit(code) {}
+    CommandResult(int code, const QString& message) : exit(code), usage(message) {}
+    int exit = Done;
+    std::optional<QString> usage; // a usage error: the message, shown with the usage line
+};
+
+CommandResult bill(const Context& context, const Options& options);
+CommandResult history(const Context& context, const Options& options);
+CommandResult compare(const Context& context, const Options& options);
+
+} // namespace cli

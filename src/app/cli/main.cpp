@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// voltrake-cli: the bill, the history and tariff comparisons without a window.
+#include "app/cli/cli.h"
+#include "app/cli/commands.h"
+#include "version.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QLocale>
+#include <QSet>
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+void out(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void err(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+int fileError(const QString& path, const QString& message) {
+    QString text = message;
+    text.replace(u"\r\n"_s, u"\n"_s);
+    err(u"voltrake-cli: "_s + path + u": "_s + text.trimmed());
+    return FileError;
+}
+
+} // namespace cli
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+    QSet<QString> options;
+};
+
+const Command Commands[] = {
+    {"bill",
+     "voltrake-cli bill --from D1 --to D2 --normal R1 R2 [--cheap C1 C2] [--notes TEXT]\n"
+     "                  [--config FILE] [--format report|json] [--save] [--dir DIR]",
+     "Works out the bill between two meter readings with the tariff of the configuration\n"
+     "file and prints the results report (or JSON). Dates and numbers are read in the\n"
+     "user's regional settings. --save appends the report and the history record to the\n"
+     "logs as the Save button does.\n",
+     {u"from"_s, u"to"_s, u"normal"_s, u"cheap"_s, u"notes"_s, u"config"_s, u"format"_s,
+      u"save"_s}},
+    {"history",
+     "voltrake-cli history [--format csv|json|table] [--config FILE] [--dir DIR]",
+     "Lists every saved period of Log/Voltrake_H.log with its figures, recomputed from the\n"
+     "tariff kept on each record (the CO2 factor from the configuration file). CSV has ISO\n"
+     "dates, full-stop decimals, UTF-8 and LF line ends.\n",
+     {u"format"_s, u"config"_s}},
+    {"compare",
+     "voltrake-cli compare --config OTHER.ini [--format table|csv|json] [--dir DIR]",
+     "Prices every saved period under the tariff kept on its record and under the tariff of\n"
+     "OTHER.ini, and shows the difference for each period and in total.\n",
+     {u"format"_s, u"config"_s}},
+    {"help", "voltrake-cli help COMMAND", "Shows the help of a command.\n", {}},
+};
+
+const Command* findCommand(const QString& name) {
+    for (const Command& c : Commands) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+QString generalHelp() {
+    QString text = u"Usage: voltrake-cli COMMAND [OPTIONS]\n"
+                   u"       voltrake-cli --help | --version | help COMMAND\n\n"
+                   u"Commands:\n"_s;
+    for (const Command& c : Commands)
+        text += u"  "_s + QLatin1String(c.usage) + u'\n';
+    text += u"\nCommon options:\n"
+            u"  --dir DIR     the working directory holding Data/ and Log/ (default .)\n"
+            u"  --help        show this text\n"
+            u"  --version     show the version\n\n"
+            u"Exit status: 0 done, 1 a file could not be read or written, 2 the input was\n"
+            u"refused, 64 a usage error. See voltrake-cli(1).\n"_s;
+    return text;
+}
+
+QString commandHelp(const Command& c) {
+    return u"Usage: "_s + QLatin1String(c.usage) + u"\n\n"_s + QLatin1String(c.help);
+}
+
+int usageError(const QString& message, const Command* command) {
+    cli::err(u"voltrake-cli: "_s + message);
+    cli::err(u"Usage: "_s +
+             (command ? QLatin1String(command->usage)
+                      : QLatin1String("voltrake-cli COMMAND [OPTIONS]; see voltrake-cli --help")));
+    return cli::Usage;
+}
+
+// "--normal R1 R2" takes two values; the parser knows options of one value, so the pair is
+// passed to it as two occurrences.
+QStringList withPairs(const QStringList& args) {
+    QStringList out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == u"--normal"_s || a == u"--cheap"_s) && i + 2 < args.size() &&
+            !args[i + 1].startsWith(u"--"_s) && !args[i + 2].startsWith(u"--"_s)) {
+            out << a << args[i + 1] << a << args[i + 2];
+            i += 2;
+        } else {
+            out << a;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"voltrake-cli"_s);
+    QCoreApplication::setApplicationVersion(QString::number(VOLTRAKE_VERSION_MAJOR) + u'.' +
+                                            QString::number(VOLTRAKE_VERSION_MINOR));
+    // Numbers, money and dates follow the user's regional settings, as in the window.
+    QLocale::setDefault(QLocale::system());
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stdout), _O_BINARY); // the report keeps its CR LF
+#endif
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show the help."_s);
+    const QCommandLineOption version(u"version"_s, u"Show the version."_s);
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption({u"dir"_s, u"Working directory."_s, u"DIR"_s, u"."_s});
+    for (const char* name : {"from", "to", "normal", "cheap", "notes", "config", "format"})
+        parser.addOption({QString::fromLatin1(name), QString(), u"VALUE"_s});
+    parser.addOption({u"save"_s, QString()});
+
+    if (!parser.parse(withPairs(QCoreApplication::arguments())))
+        return usageError(parser.errorText(), nullptr);
+
+    const QStringList positional = parser.positionalArguments();
+    const Command* command = positional.isEmpty() ? nullptr : findCommand(positional.first());
+    if (parser.isSet(version) && !command) {
+        cli::out((u"voltrake-cli "_s + QCoreApplication::applicationVersion() + u'\n').toUtf8());
+        return cli::Done;
+    }
+    if (parser.isSet(help) && !command) {
+        cli::out(generalHelp().toLocal8Bit());
+        return cli::Done;
+    }
+    if (positional.isEmpty())
+        return usageError(u"no command given"_s, nullptr);
+    if (!command)
+        return usageError(u"unknown command \""_s + positional.first() + u'"', nullptr);
+    if (parser.isSet(help)) {
+        cli::out(commandHelp(*command).toLocal8Bit());
+        return cli::Done;
+    }
+
+    if (command->name == QLatin1String("help")) {
+        if (positional.size() != 2)
+            return usageError(u"help takes one command name"_s, command);
+        const Command* about = findCommand(positional[1]);
+        if (!about)
+            return usageError(u"unknown command \""_s + positional[1] + u'"', command);
+        cli::out(commandHelp(*about).toLocal8Bit());
+        return cli::Done;
+    }
+    if (positional.size() > 1)
+        return usageError(u"unexpected argument \""_s + positional[1] + u'"', command);
+    for (const QString& name : parser.optionNames()) {
+        if (name != u"dir"_s && !command->options.contains(name))
+            return usageError(u"option --"_s + name + u" does not belong to "_s +
+                                  QLatin1String(command->name),
+                              command);
+    }
+    for (const QString& name : {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"format"_s, u"dir"_s})
+        if (parser.values(name).size() > 1)
+            return usageError(u"option --"_s + name + u" given more than once"_s, command);
+
+    const cli::Context context{parser.value(u"dir"_s)};
+    cli::Options options;
+    for (const QString& name : parser.optionNames())
+        options.values[name] = parser.values(name);
+    options.save = parser.isSet(u"save"_s);
+
+    cli::CommandResult result;
+    if (command->name == QLatin1String("bill"))
+        result = cli::bill(context, options);
+    else if (command->name == QLatin1String("history"))
+        result = cli::history(context, options);
+    else
+        result = cli::compare(context, options);
+    if (result.usage)
+        return usageError(*result.usage, command);
+    std::fflush(stdout);
+    return result.exit;
+}

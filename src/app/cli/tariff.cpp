@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/cli/tariff.h"
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+TariffFile readTariff(const Context& context, const QString& option) {
+    TariffFile t;
+    t.path = option.isEmpty() ? context.path(u"Data/Voltrake.ini"_s) : option;
+    t.config = records::readConfigurationFile(t.path);
+    if (t.config.status == records::Configuration::Status::Unreadable)
+        t.message = u"Unable to read the configuration file."_s;
+    else if (!t.config.ok())
+        t.message =
+            records::configurationFaultText(records::configurationFaultWord(t.config.status));
+    return t;
+}
+
+} // namespace cli

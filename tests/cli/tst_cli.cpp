@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// voltrake-cli as a user runs it: a separate process on a working directory, in a locale.
+#include "scriptedhost.h"
+#include "text/files.h"
+#include "text/values.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+class TestCli : public QObject {
+    Q_OBJECT
+  private slots:
+    void billSameAsSave_data();
+    void billSameAsSave();
+    void refused_data();
+    void refused();
+};
+
+namespace {
+
+// The shipped configuration: Normal Rate 1 0.15, Cheap Rate 0.05, Fixed Charge 12.50 a
+// quarter, VAT 17.5%, CO2 0.43, no prediction.
+QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
+    QFile f(QStringLiteral(VOLTRAKE_SOURCE_DIR "/dist/Data/Voltrake.ini"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("no shipped configuration");
+    QByteArray bytes = f.readAll();
+    return from.isEmpty() ? bytes : bytes.replace(from, to);
+}
+
+struct Run {
+    int exit = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run run(const QString& locale, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_ALL", "LANG", "LC_NUMERIC", "LC_TIME", "LC_MONETARY"})
+        env.insert(name, locale + ".UTF-8");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VOLTRAKE_CLI), args);
+    if (!p.waitForFinished(30000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// A log with every moment (header and report first lines) made alike.
+QByteArray momentless(QByteArray bytes) {
+    static const QRegularExpression moment(QStringLiteral("(?m)^.*\\d\\d:\\d\\d:\\d\\d\r$"));
+    return QString::fromLatin1(bytes).replace(moment, QStringLiteral("<moment>\r")).toLatin1();
+}
+
+QByteArray withoutFirstLine(const QByteArray& bytes) {
+    return bytes.mid(bytes.indexOf('\n') + 1);
+}
+
+} // namespace
+
+void TestCli::billSameAsSave_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QStringList>("fields"); // Date1 Date2 NRead1 NRead2 CRead1 CRead2 Notes
+    const QStringList plain{"2012-01-01", "2012-04-01", "1000", "2000", "", "", ""};
+    const QStringList cheap{"2012-01-05", "2012-07-20", "12345", "14000", "300", "900", "Flat 2"};
+    for (const char* locale : {"en_GB", "de_DE", "en_US"}) {
+        QTest::addRow("%s normal", locale) << locale << ini() << plain;
+        QTest::addRow("%s cheap, notes", locale) << locale << ini() << cheap;
+        // Two quarters predicted, monthly periods, a break point: the prediction block.
+        QTest::addRow("%s prediction", locale) << locale
+                                               << ini("Predict=1", "Predict=7")
+                                                      .replace("PeriodT=1", "PeriodT=2")
+                                                      .replace("BreakP=1", "BreakP=301")
+                                                      .replace("NRate2=1", "NRate2=1.2")
+                                               << plain;
+    }
+}
+
+// The report printed equals what Save appends, and --save writes the same logs.
+void TestCli::billSameAsSave() {
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, config);
+    QFETCH(QStringList, fields);
+    LocaleScope scope(locale);
+    auto date = [](const QString& iso) {
+        return values::shortDate(QDate::fromString(iso, Qt::ISODate));
+    };
+    const QStringList typed{date(fields[0]), date(fields[1]), fields[2], fields[3],
+                            fields[4],       fields[5],       fields[6]};
+
+    Workspace window;
+    window.write("Data/Voltrake.ini", config);
+    MainForm& f = window.form;
+    f.load();
+    QVERIFY(window.host.boxes.isEmpty());
+    const QStringList names{"Date1", "Date2", "NRead1", "NRead2", "CRead1", "CRead2", "Notes"};
+    for (int i = 0; i < names.size(); ++i)
+        f.userSetText(names[i], typed[i]);
+    f.buttonClicked("Calc");
+    f.buttonClicked("Save");
+    QCOMPARE(window.host.titles(), QStringList());
+
+    QStringList args{"bill", "--from", typed[0], "--to", typed[1], "--normal", typed[2], typed[3]};
+    if (!typed[4].isEmpty())
+        args << "--cheap" << typed[4] << typed[5];
+    if (!typed[6].isEmpty())
+        args << "--notes" << typed[6];
+
+    Workspace cli;
+    cli.write("Data/Voltrake.ini", config);
+    const Run printed = run(locale, args + QStringList{"--dir", cli.dir()});
+    QCOMPARE(printed.err, QString());
+    QCOMPARE(printed.exit, 0);
+    QCOMPARE(withoutFirstLine(printed.out), withoutFirstLine(files::encode(f.ReportText)));
+    QVERIFY(!QFile::exists(cli.path("Log/Voltrake.log")));
+
+    const Run saved = run(locale, args + QStringList{"--save", "--dir", cli.dir()});
+    QCOMPARE(saved.exit, 0);
+    QCOMPARE(momentless(cli.read("Log/Voltrake_H.log")),
+             momentless(window.read("Log/Voltrake_H.log")));
+    // The window's log also has its start-up entry; the header and the report are the same.
+    const QByteArray results = momentless(cli.read("Log/Voltrake.log"));
+    const qsizetype header = results.indexOf("\r\n\r\n") + 4;
+    QCOMPARE(results.left(header), momentless(window.read("Log/Voltrake.log")).left(header));
+    QVERIFY(momentless(window.read("Log/Voltrake.log")).endsWith(results.mid(header)));
+
+    // Saving the same readings again is refused, and nothing is written.
+    const QByteArray history = cli.read("Log/Voltrake_H.log");
+    const Run again = run(locale, args + QStringList{"--save", "--dir", cli.dir()});
+    QCOMPARE(again.exit, 2);
+    QCOMPARE(again.err, "Meter Reading Date 2 must be later than the last Meter Reading date "
+                        "saved\nNo results or history data saved\n");
+    QCOMPARE(cli.read("Log/Voltrake_H.log"), history);
+}
+
+void TestCli::refused_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("err"); // the start of stderr; "%1" is the working directory
+    const QStringList bill{"bill", "--from", "01/01/2012", "--to", "01/04/2012"};
+    QTest::newRow("checks in order")
+        << "en_GB" << QStringList{"bill", "--from", "31/02/2012", "--to", "x", "--normal", "0", "5"}
+        << 2
+        << "Date 1 must be a valid date\nDate 2 must be a valid date\nNormal Rate Reading 1 must "
+           "be between 1 and 999900\nNormal Rate Reading 2 must be between 11 and 999999\n";
+    QTest::newRow("rules between readings")
+        << "en_GB" << QStringList{"bill", "--from", "01/01/2012", "--to", "02/01/2012", "--normal",
+                                  "1000", "1005",   "--cheap",    "10",   "0"}
+        << 2
+        << "Date 2 must be at least 3 days later than Date 1\nNormal Rate Reading 2 must be at "
+           "least 10 greater than Normal Rate Reading 1\nCheap Rate Reading 2 can not be zero if "
+           "Cheap Rate Reading 1 is not 0\n";
+    // 1,000 is a thousand in en_US but not a reading both rules read alike.
+    QTest::newRow("grouping, en_US")
+        << "en_US"
+        << QStringList{"bill", "--from", "1/1/12", "--to", "4/1/12", "--normal", "1,000", "2000"}
+        << 2 << "Normal Rate Reading 1 must be between 1 and 999900\n";
+    QTest::newRow("decimal comma, de_DE")
+        << "de_DE" << QStringList{"bill",     "--from",   "01.01.12", "--to",
+                                  "01.04.12", "--normal", "1000,5",   "2000"}
+        << 0 << "";
+    QTest::newRow("unknown option") << "en_GB" << bill + QStringList{"--normal", "1", "20", "--x"}
+                                    << 64 << "voltrake-cli: Unknown option 'x'.\nUsage: ";
+    QTest::newRow("one reading") << "en_GB" << bill + QStringList{"--normal", "1000"} << 64
+                                 << "voltrake-cli: --normal takes two readings\nUsage: ";
+    QTest::newRow("no --to") << "en_GB" << QStringList{"bill", "--from", "01/01/2012"} << 64
+                             << "voltrake-cli: --to is required\nUsage: ";
+    QTest::newRow("option of another command")
+        << "en_GB" << QStringList{"history", "--save"} << 64
+        << "voltrake-cli: option --save does not belong to history\nUsage: ";
+    QTest::newRow("unknown command") << "en_GB" << QStringList{"bills"} << 64
+                                     << "voltrake-cli: unknown command \"bills\"\nUsage: ";
+    QTest::newRow("missing configuration")
+        << "en_GB" << bill + QStringList{"--normal", "1000", "2000", "--config", "none.ini"} << 1
+        << "voltrake-cli: none.ini: The configuration file is missing or corrupted.\n";
+    QTest::newRow("version") << "en_GB" << QStringList{"--version"} << 0 << "";
+}
+
+void TestCli::refused() {
+    QFETCH(QString, locale);
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, err);
+    Workspace w;
+    w.write("Data/Voltrake.ini", ini());
+    const Run r = run(locale, args + QStringList{"--dir", w.dir()});
+    QCOMPARE(r.exit, exit);
+    QVERIFY2(err.isEmpty() ? r.err.isEmpty() : r.err.startsWith(err), qPrintable(r.err));
+    if (exit == 0 && !args.contains("--version"))
+        QVERIFY(r.out.contains("Total Cost"));
+    if (args.contains("--version"))
+        QCOMPARE(r.out, "voltrake-cli 3.1\n");
+    QVERIFY(!QFile::exists(w.path("Log/Voltrake.log")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
