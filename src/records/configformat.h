@@ -87,7 +87,8 @@ QString configurationFaultText(const QString& what);
 // problem the window reports as a run-time error).
 QString configurationFaultWord(Configuration::Status status);
 
-// What Save Defaults writes (no line end after the last line).
+// What Save Defaults writes (no line end after the last line), from the field texts as the
+// checks leave them with the currency symbol taken away.
 struct ConfigFileInput {
     FieldTexts text; // CO2, CheapR, Disc1, Disc2, NormalR1, NormalR2, PRate, SCharge, VAT
     QString breakPointUnits;
