@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // voltrake-cli as a user runs it: a separate process on a working directory, in a locale.
+#include "records/csv.h"
 #include "scriptedhost.h"
 #include "text/files.h"
 #include "text/values.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -15,6 +19,10 @@ class TestCli : public QObject {
     void billSameAsSave();
     void refused_data();
     void refused();
+    void historyOfSaves_data();
+    void historyOfSaves();
+    void badHistory_data();
+    void badHistory();
 };
 
 namespace {
@@ -198,6 +206,131 @@ void TestCli::refused() {
     if (args.contains("--version"))
         QCOMPARE(r.out, "voltrake-cli 3.1\n");
     QVERIFY(!QFile::exists(w.path("Log/Voltrake.log")));
+}
+
+void TestCli::historyOfSaves_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<bool>("cheap");
+    for (const char* locale : {"en_GB", "de_DE"}) {
+        QTest::addRow("%s normal", locale) << locale << ini() << false;
+        // A break point per period and a second rate: the rate split is recomputed too.
+        QTest::addRow("%s cheap, break point", locale)
+            << locale << ini("BreakP=1", "BreakP=301").replace("NRate2=1", "NRate2=1.2") << true;
+    }
+}
+
+// Periods saved through the window come back from the history log with the totals their
+// reports had, and compared with their own tariff they differ by nothing.
+void TestCli::historyOfSaves() {
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, config);
+    QFETCH(bool, cheap);
+    LocaleScope scope(locale);
+
+    Workspace w;
+    w.write("Data/Voltrake.ini", config);
+    MainForm& f = w.form;
+    f.load();
+    QVERIFY(w.host.boxes.isEmpty());
+    const QStringList dates{"2012-01-05", "2012-04-03", "2012-07-11", "2012-10-02", "2013-01-09"};
+    const QList<int> normal{12345, 13107, 13650, 14422, 15990};
+    const QList<int> cheapReadings{300, 520, 610, 1003, 1490};
+    QStringList totals; // each saved report's Total Cost
+    for (qsizetype i = 1; i < dates.size(); ++i) {
+        auto date = [&](qsizetype k) {
+            return values::shortDate(QDate::fromString(dates[k], Qt::ISODate));
+        };
+        f.userSetText("Date1", date(i - 1));
+        f.userSetText("Date2", date(i));
+        f.userSetText("NRead1", QString::number(normal[i - 1]));
+        f.userSetText("NRead2", QString::number(normal[i]));
+        f.userSetText("CRead1", cheap ? QString::number(cheapReadings[i - 1]) : QString());
+        f.userSetText("CRead2", cheap ? QString::number(cheapReadings[i]) : QString());
+        f.buttonClicked("Calc");
+        f.buttonClicked("Save");
+        QCOMPARE(w.host.titles(), QStringList());
+        // The report's column is the field's text cut to 7 characters ("148,99 €" loses its
+        // first digit), so the field it was cut from is the figure.
+        QVERIFY(f.ReportText.contains(f.text("TVCost").right(7)));
+        totals << f.text("TVCost").remove(values::currencySymbol()).trimmed();
+    }
+
+    const Run csv = run(locale, {"history", "--format", "csv", "--dir", w.dir()});
+    QCOMPARE(csv.err, QString());
+    QCOMPARE(csv.exit, 0);
+    QVERIFY(!csv.out.contains('\r'));
+    const QList<QStringList> rows = records::csv::parse(QString::fromUtf8(csv.out), u',');
+    QCOMPARE(rows.size(), totals.size() + 1);
+    QCOMPARE(rows.first(), records::columnNames());
+    const qsizetype from = records::columnNames().indexOf("from");
+    const qsizetype totalColumn = records::columnNames().indexOf("total");
+    for (qsizetype i = 0; i < totals.size(); ++i) {
+        const QStringList& row = rows[i + 1];
+        QCOMPARE(row.size(), records::ColumnCount);
+        QCOMPARE(row[from], dates[i]);
+        const double saved = values::strictValue(totals[i]);
+        QVERIFY2(qAbs(QLocale::c().toDouble(row[totalColumn]) - saved) < 0.005,
+                 qPrintable(row[totalColumn] + " against " + totals[i]));
+    }
+
+    const Run json = run(locale, {"history", "--format", "json", "--dir", w.dir()});
+    QCOMPARE(json.exit, 0);
+    const QJsonArray periods = QJsonDocument::fromJson(json.out).array();
+    QCOMPARE(periods.size(), totals.size());
+    QCOMPARE(periods.first()["from"].toString(), dates.first());
+    QCOMPARE(periods.last()["total"].toDouble(), QLocale::c().toDouble(rows.last()[totalColumn]));
+    QCOMPARE(periods.first()["cheap_from"].isNull(), !cheap);
+
+    const Run table = run(locale, {"history", "--dir", w.dir()});
+    QCOMPARE(table.exit, 0);
+    QCOMPARE(table.out.count('\n'), totals.size() + 1);
+
+    const Run compared = run(locale, {"compare", "--config", w.path("Data/Voltrake.ini"),
+                                      "--format", "csv", "--dir", w.dir()});
+    QCOMPARE(compared.err, QString());
+    QCOMPARE(compared.exit, 0);
+    const QList<QStringList> differences =
+        records::csv::parse(QString::fromUtf8(compared.out), u',');
+    QCOMPARE(differences.size(), totals.size() + 2); // header, periods, total
+    for (qsizetype i = 1; i < differences.size(); ++i)
+        QCOMPARE(QLocale::c().toDouble(differences[i].value(4)), 0.0);
+    QCOMPARE(differences.last().first(), "total");
+}
+
+void TestCli::badHistory_data() {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<int>("rows"); // data rows expected
+    QByteArray binary;
+    for (int i = 0; i < 200000; ++i)
+        binary += char((i * 7919) % 256);
+    QTest::newRow("binary bytes") << binary << 0;
+    QTest::newRow("one enormous line") << QByteArray(8 * 1024 * 1024, '9') << 0;
+    QTest::newRow("enormous line of columns")
+        << QByteArray(4 * 1024 * 1024, ' ').replace(0, 20, "01/01/2012  12345  ") << 0;
+}
+
+// A history log of any bytes gives its rows and a clean end, in every format.
+void TestCli::badHistory() {
+    QFETCH(QByteArray, log);
+    QFETCH(int, rows);
+    Workspace w;
+    w.write("Data/Voltrake.ini", ini());
+    w.write("Log/Voltrake_H.log", log);
+    for (const char* format : {"csv", "json", "table"}) {
+        const Run r = run("en_GB", {"history", "--format", format, "--dir", w.dir()});
+        QCOMPARE(r.exit, 0);
+        if (QByteArray(format) == "csv")
+            QCOMPARE(records::csv::parse(QString::fromUtf8(r.out), u',').size(), rows + 1);
+    }
+    const Run c =
+        run("en_GB", {"compare", "--config", w.path("Data/Voltrake.ini"), "--dir", w.dir()});
+    QCOMPARE(c.exit, 0);
+    // No log at all is a file the message names.
+    QFile::remove(w.path("Log/Voltrake_H.log"));
+    const Run missing = run("en_GB", {"history", "--dir", w.dir()});
+    QCOMPARE(missing.exit, 1);
+    QVERIFY2(missing.err.contains("Voltrake_H.log"), qPrintable(missing.err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
