@@ -25,10 +25,7 @@ class Step {
         return v;
     }
     // A value that went through plain number text.
-    double plain(double v) const {
-        const QLocale c = QLocale::c();
-        return values::strictValue(values::plainNumber(checked(v), c), c);
-    }
+    double plain(double v) const { return values::round15(checked(v)); }
     // A value that went through the locale's currency text.
     double money(double v) const { return values::roundHalfAway(checked(v), decimals_); }
     double rounded(double v, int decimals) const {

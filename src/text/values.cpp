@@ -29,9 +29,12 @@ Decimal15 toDecimal15(double v) {
     Decimal15 d;
     if (v == 0)
         return d;
+    // The same digits as printf's "%.14e", without the locale-aware formatting machinery.
     std::array<char, 64> buf{};
-    std::snprintf(buf.data(), buf.size(), "%.14e", v);
-    std::string s(buf.data());
+    const auto end =
+        std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::scientific, 14)
+            .ptr;
+    std::string s(buf.data(), end);
     if (s.front() == '-') {
         d.negative = true;
         s.erase(0, 1);
@@ -444,6 +447,18 @@ QString plainNumber(double value, const QLocale& locale) {
         }
     }
     return d.negative ? QLatin1Char('-') + out : out;
+}
+
+double round15(double value) {
+    if (value == 0 || !std::isfinite(value))
+        return value == 0 ? 0.0 : value;
+    std::array<char, 40> buf{};
+    const auto end =
+        std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific, 14)
+            .ptr;
+    double out = 0;
+    std::from_chars(buf.data(), end, out);
+    return out;
 }
 
 double roundHalfAway(double value, int decimals) {

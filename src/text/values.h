@@ -36,6 +36,10 @@ QString fixed(double value, Fixed format, const QLocale& locale = QLocale());
 // that reads as a number is formatted; any other text is returned unchanged.
 QString fixedText(const QString& text, Fixed format, const QLocale& locale = QLocale());
 
+// The value a plain number text of it reads back as: rounded to 15 significant digits, the
+// nearest double to that decimal (what plainNumber then strictValue give, without the texts).
+double round15(double value);
+
 // Rounds to the given number of decimals, halves away from zero (15 significant digits).
 double roundHalfAway(double value, int decimals);
 
