@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class MainForm;
+class QWidget;
+
+// Opens the history window (objectName frmHistory), or brings the open one forward: there is
+// only ever one. It is not modal and follows the On Top setting.
+QWidget* showHistoryWindow(MainForm& f, QWidget* parent);
+// The open history window, or nullptr.
+QWidget* historyWindow();
+// Reads the history log again into the open window, if there is one.
+void refreshHistoryWindow();
