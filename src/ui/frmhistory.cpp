@@ -146,6 +146,13 @@ class HistoryWindow : public QWidget {
     }
 
   protected:
+    void changeEvent(QEvent* e) override {
+        // The charts take the light or dark theme of the palette they are drawn with.
+        if (e->type() == QEvent::PaletteChange && model_)
+            rebuildCharts();
+        QWidget::changeEvent(e);
+    }
+
     void keyPressEvent(QKeyEvent* e) override {
         if (e->key() == Qt::Key_Escape) {
             close();
@@ -161,10 +168,26 @@ class HistoryWindow : public QWidget {
                                                      : f_.HistoryLogName));
     }
 
+    // The charts show the latest periods only: thousands of bars are neither readable nor
+    // quick to draw. The table keeps every period.
+    static constexpr std::size_t ChartedPeriods = 60;
+    std::size_t first() const {
+        const std::size_t n = model_->periods().size();
+        return n > ChartedPeriods ? n - ChartedPeriods : 0;
+    }
+    std::vector<double> charted(std::vector<double> v) const {
+        v.erase(v.begin(), v.begin() + qsizetype(std::min(first(), v.size())));
+        return v;
+    }
+    std::vector<double> series(HistoryModel::Series which) const {
+        return charted(model_->series(which));
+    }
+
     QStringList categories() const {
         QStringList c;
-        for (const PeriodFigures& p : model_->periods())
-            c << values::shortDate(p.to);
+        const auto& periods = model_->periods();
+        for (std::size_t i = first(); i < periods.size(); ++i)
+            c << values::shortDate(periods[i].to);
         return c;
     }
 
@@ -176,17 +199,18 @@ class HistoryWindow : public QWidget {
             s->append(double(i), v[i]);
         s->setPointsVisible(v.size() < 60);
         connect(s, &QLineSeries::hovered, this,
-                [this](const QPointF& p, bool on) { hover(qRound(p.x()), on); });
+                [this](const QPointF& p, bool on) { hover(qRound(p.x()) + int(first()), on); });
         return s;
     }
 
     // Values of the period a year before each period, 0 where the history has none.
-    std::vector<double> yearBefore(const std::vector<double>& v) const {
+    std::vector<double> yearBefore(HistoryModel::Series which) const {
+        const std::vector<double> v = model_->series(which);
         std::vector<double> out(v.size(), qQNaN());
-        for (std::size_t i = 0; i < v.size(); ++i)
+        for (std::size_t i = first(); i < v.size(); ++i)
             if (auto j = model_->yearEarlier(i))
                 out[i] = v[*j];
-        return out;
+        return charted(out);
     }
 
     void hover(int index, bool on) {
@@ -205,7 +229,7 @@ class HistoryWindow : public QWidget {
             s->append(set);
         }
         connect(s, &QStackedBarSeries::hovered, this,
-                [this](bool on, int index, QBarSet*) { hover(index, on); });
+                [this](bool on, int index, QBarSet*) { hover(index + int(first()), on); });
         return s;
     }
 
@@ -229,7 +253,7 @@ class HistoryWindow : public QWidget {
         chart->addAxis(y2, Qt::AlignRight);
         // The line shares the bars' x axis, so each point sits on its bar.
         auto* xLine = new QValueAxis;
-        xLine->setRange(-0.5, double(model_->periods().size()) - 0.5);
+        xLine->setRange(-0.5, double(model_->periods().size() - first()) - 0.5);
         xLine->setVisible(false);
         chart->addAxis(xLine, Qt::AlignTop);
         double low = 0, high = 0;
@@ -255,32 +279,32 @@ class HistoryWindow : public QWidget {
             return;
         const bool year = yearEarlier_->isChecked();
         std::vector<QLineSeries*> unitLines{
-            line(QStringLiteral("Units per day"), model_->series(S::UnitsPerDay))};
+            line(QStringLiteral("Units per day"), series(S::UnitsPerDay))};
         if (year)
-            unitLines.push_back(line(QStringLiteral("Units per day a year earlier"),
-                                     yearBefore(model_->series(S::UnitsPerDay))));
+            unitLines.push_back(
+                line(QStringLiteral("Units per day a year earlier"), yearBefore(S::UnitsPerDay)));
         fill(unitsView_->chart(),
-             bars({{QStringLiteral("Normal units"), model_->series(S::NormalUnits)},
-                   {QStringLiteral("Cheap units"), model_->series(S::CheapUnits)}}),
+             bars({{QStringLiteral("Normal units"), series(S::NormalUnits)},
+                   {QStringLiteral("Cheap units"), series(S::CheapUnits)}}),
              unitLines, QStringLiteral("Units"), QStringLiteral("Units per day"));
         unitsView_->chart()->setTitle(QStringLiteral("Units"));
 
         std::vector<QLineSeries*> costLines{
-            line(QStringLiteral("Cost per day"), model_->series(S::CostPerDay))};
+            line(QStringLiteral("Cost per day"), series(S::CostPerDay))};
         if (year)
-            costLines.push_back(line(QStringLiteral("Cost per day a year earlier"),
-                                     yearBefore(model_->series(S::CostPerDay))));
+            costLines.push_back(
+                line(QStringLiteral("Cost per day a year earlier"), yearBefore(S::CostPerDay)));
         std::vector<std::pair<QString, std::vector<double>>> parts{
-            {QStringLiteral("Rate 1"), model_->series(S::Rate1)},
-            {QStringLiteral("Rate 2"), model_->series(S::Rate2)},
-            {QStringLiteral("Cheap rate"), model_->series(S::Cheap)},
-            {QStringLiteral("Fixed charges"), model_->series(S::FixedCharges)},
-            {QStringLiteral("VAT"), model_->series(S::Vat)},
-            {QStringLiteral("Discount 1"), model_->series(S::Discount1)},
-            {QStringLiteral("Discount 2"), model_->series(S::Discount2)}};
+            {QStringLiteral("Rate 1"), series(S::Rate1)},
+            {QStringLiteral("Rate 2"), series(S::Rate2)},
+            {QStringLiteral("Cheap rate"), series(S::Cheap)},
+            {QStringLiteral("Fixed charges"), series(S::FixedCharges)},
+            {QStringLiteral("VAT"), series(S::Vat)},
+            {QStringLiteral("Discount 1"), series(S::Discount1)},
+            {QStringLiteral("Discount 2"), series(S::Discount2)}};
         if (model_->compared())
             costLines.push_back(line(QStringLiteral("Compared tariff: difference so far"),
-                                     model_->series(S::ComparedDifference)));
+                                     series(S::ComparedDifference)));
         fill(costView_->chart(), bars(parts), costLines, QStringLiteral("Cost"),
              QStringLiteral("Cost per day"));
         costView_->chart()->setTitle(QStringLiteral("Cost"));

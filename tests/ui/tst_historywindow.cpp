@@ -291,8 +291,22 @@ class TestHistoryWindow : public QObject {
             for (int x = 0; x < image.width(); x += 4)
                 colours.insert(image.pixel(x, y));
         QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
-        if (qEnvironmentVariableIsSet("VOLTRAKE_SCREENSHOT"))
-            w->grab().save(qEnvironmentVariable("VOLTRAKE_SCREENSHOT"));
+        // For looking at it: VOLTRAKE_SCREENSHOT=stem writes stem.png and stem-dark.png.
+        if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
+            w->grab().save(stem + ".png");
+            QPalette dark;
+            for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
+                                        {QPalette::WindowText, QColor(230, 230, 230)},
+                                        {QPalette::Base, QColor(30, 30, 32)},
+                                        {QPalette::Text, QColor(230, 230, 230)},
+                                        {QPalette::Button, QColor(60, 60, 64)},
+                                        {QPalette::ButtonText, QColor(230, 230, 230)}})
+                dark.setColor(role, colour);
+            const QPalette old = QApplication::palette();
+            QApplication::setPalette(dark);
+            w->grab().save(stem + "-dark.png");
+            QApplication::setPalette(old);
+        }
 
         // A save elsewhere shows up after a refresh; an empty log shows the explanation.
         s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x")));
