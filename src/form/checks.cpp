@@ -4,6 +4,7 @@
 #include "form/dump.h"
 #include "form/mainform.h"
 #include "form/presentation.h"
+#include "records/tariffchecks.h"
 #include "text/errors.h"
 #include "text/values.h"
 
@@ -28,22 +29,6 @@ bool zeroOrWithin(double v, double low, double high) {
     return v == 0 || within(v, low, high);
 }
 
-// The rules test the leading-number value, while the field is then formatted and calculated
-// from its strict value. Where the two differ ("10,000" leads with 10 and reads as 10000) both
-// must pass, so that no value outside the range slips through.
-bool zeroOrRange(const QString& text, double low, double high) {
-    if (text.isEmpty())
-        return true;
-    return values::readsAsNumber(text) && zeroOrWithin(values::leadingValue(text), low, high) &&
-           zeroOrWithin(values::strictValue(text), low, high);
-}
-
-// Range: a number inside the range; empty or 0 is refused.
-bool inRange(const QString& text, double low, double high) {
-    return values::readsAsNumber(text) && within(values::leadingValue(text), low, high) &&
-           within(values::strictValue(text), low, high);
-}
-
 // A meter reading must be a number that both rules read alike (not 12abc, not 1,000): the
 // rules between readings use one, the calculation the other.
 bool readingInRange(const QString& text, double low, double high, bool zeroAllowed) {
@@ -61,93 +46,55 @@ void check(MainForm& f, bool accepted, const QString& message) {
         complain(f, message);
 }
 
-const QString BreakPointPerPeriodMessage =
-    u"Break Point between Normal Rates must be 0 or between 10 and 3000"_s;
-const QString BreakPointPerDayMessage =
-    u"Break Point Rate per Day must be 0 or between 0.50 and 9.99"_s;
+const QStringList tariffFields = {u"CheapR"_s,  u"NormalR1"_s, u"NormalR2"_s, u"PRate"_s,
+                                  u"SCharge"_s, u"Disc1"_s,    u"Disc2"_s,    u"VAT"_s,
+                                  u"CO2"_s,     u"BPoint"_s};
 
+// Replays the checks' field writes one by one, so each raises its change action where it
+// always has; a fault met part way is raised again at its step.
 void tariffChecks(MainForm& f, bool stripCurrency, bool addCurrency) {
     f.ErrorLocation = 131;
-    const QStringList money = {u"CheapR"_s,  u"NormalR1"_s, u"NormalR2"_s,
-                               u"SCharge"_s, u"Disc1"_s,    u"Disc2"_s};
-    if (stripCurrency) {
-        for (const QString& name : money)
-            f.setText(name, calc::withoutSymbol(f, f.text(name)));
+    records::TariffCheckInput in;
+    for (const QString& name : tariffFields)
+        in.text.insert(name, f.text(name));
+    in.breakPointUnits = f.BreakPointUnits;
+    in.breakPointPerDay = f.BreakPointPerDay;
+    in.monthly = f.ticked(u"Period"_s);
+    in.disc1Percent = f.ticked(u"Disc1P"_s);
+    in.stripCurrency = stripCurrency;
+    in.addCurrency = addCurrency;
+    in.currencySymbol = f.CurrencySymbol;
+    in.inhibit = f.RunMode == InhibitErrorCheck;
+    in.earlierMessages = !f.DataErrors.isEmpty();
+    const records::TariffCheckResult r = records::checkTariffFields(in);
+
+    bool reported = false;
+    auto report = [&](int mark) {
+        if (reported || mark < 132)
+            return;
+        reported = true;
+        for (const QString& message : r.messages)
+            complain(f, message);
+        f.ErrorLocation = 133;
+        if (in.inhibit)
+            f.DataErrors.clear();
+    };
+    for (const records::FieldWrite& w : r.writes) {
+        report(w.mark);
+        if (w.mark == 135 && r.currencySymbol)
+            f.CurrencySymbol = *r.currencySymbol;
+        f.ErrorLocation = w.mark;
+        f.setText(w.name, w.text);
     }
-
-    f.ErrorLocation = 132;
-    auto t = [&](const QString& name) { return f.text(name); };
-    check(f, zeroOrRange(t(u"CheapR"_s), 0.01, 0.99),
-          u"Cheap Rate must be 0 or between 0.010000 and 0.990000"_s);
-    check(f, inRange(t(u"NormalR1"_s), 0.01, 0.99),
-          u"Normal Rate 1 must be between 0.010000 and 0.990000"_s);
-    check(f, zeroOrRange(t(u"NormalR2"_s), 0.01, 0.99),
-          u"Normal Rate 2 must be 0 or between 0.010000 and 0.990000"_s);
-    if (!f.ticked(u"Period"_s))
-        check(f, zeroOrRange(t(u"PRate"_s), 1, 4),
-              u"Prediction Period must be either 0 or between 1 and 4 quarters"_s);
-    else
-        check(f, zeroOrRange(t(u"PRate"_s), 1, 12),
-              u"Prediction Period must be either 0 or between 1 and 12 months"_s);
-    check(f, zeroOrRange(t(u"SCharge"_s), 5, 99),
-          u"Fixed Charge must be either 0 or between 5 and 99"_s);
-    if (!f.ticked(u"Disc1P"_s))
-        check(f, zeroOrRange(t(u"Disc1"_s), 1, 99),
-              u"Discount 1 must be either 0 or between 1 and 99"_s);
-    else
-        check(f, zeroOrRange(t(u"Disc1"_s), 1, 30),
-              u"Discount 1 must be either 0 or between 1% and 30%"_s);
-    // The lower bound is 1 although the message has always said 5.
-    check(f, zeroOrRange(t(u"Disc2"_s), 1, 99),
-          u"Discount 2 must be either 0 or between 5 and 99"_s);
-    check(f, zeroOrRange(t(u"VAT"_s), 1, 50), u"VAT Rate must be 0 or between 1 and 50%"_s);
-    check(f, zeroOrRange(f.BreakPointUnits, 10, 3000), BreakPointPerPeriodMessage);
-    check(f, zeroOrRange(f.BreakPointPerDay, 0.5, 9.99), BreakPointPerDayMessage);
-    check(f, inRange(t(u"CO2"_s), 0.1, 2), u"CO2 Conversion Rate must be between 0.1 and 2"_s);
-
-    f.ErrorLocation = 133;
-    if (f.RunMode == InhibitErrorCheck)
-        f.DataErrors.clear();
-
-    f.ErrorLocation = 134;
-    if (f.DataErrors.isEmpty()) {
-        using values::Fixed;
-        auto format = [&](const QString& name, Fixed pattern) {
-            f.setText(name, values::fixedText(f.text(name), pattern));
-        };
-        format(u"CheapR"_s, Fixed::Six);
-        format(u"NormalR1"_s, Fixed::Six);
-        format(u"NormalR2"_s, Fixed::Six);
-        format(u"SCharge"_s, Fixed::Two);
-        format(u"Disc1"_s, Fixed::Two);
-        format(u"Disc2"_s, Fixed::Two);
-        format(u"PRate"_s, Fixed::Zero);
-        format(u"VAT"_s, Fixed::One);
-        f.setText(u"CO2"_s, values::fixed(lead(f, u"CO2"_s), Fixed::Two));
-
-        for (const QString& name : {u"BPoint"_s, u"PRate"_s, u"VAT"_s, u"NormalR2"_s, u"CheapR"_s,
-                                    u"SCharge"_s, u"Disc1"_s, u"Disc2"_s}) {
-            if (lead(f, name) == 0)
-                f.setText(name, QString());
-        }
+    if (r.fault) {
+        report(r.fault->mark);
+        f.ErrorLocation = r.fault->mark;
+        throw RuntimeError(r.fault->number, r.fault->description);
     }
-
+    report(135);
+    if (r.currencySymbol)
+        f.CurrencySymbol = *r.currencySymbol;
     f.ErrorLocation = 135;
-    if (f.DataErrors.isEmpty() && addCurrency) {
-        f.CurrencySymbol = values::currencyPrefix();
-        // Where the locale writes its symbol behind the amount (or has none) the fields stay
-        // plain numbers.
-        if (!f.CurrencySymbol.isEmpty()) {
-            for (const QString& name : money) {
-                const QString text = f.text(name);
-                if (text.isEmpty() || text.startsWith(f.CurrencySymbol))
-                    continue;
-                if (name == u"Disc1"_s && f.ticked(u"Disc1P"_s))
-                    continue; // a percentage, not an amount
-                f.setText(name, f.CurrencySymbol + text);
-            }
-        }
-    }
 
     SetTaxWording(f);
     ShowMoneyResults(f);
@@ -185,22 +132,16 @@ void readingValueChecks(MainForm& f) {
 } // namespace
 
 void CheckBreakPoint(MainForm& f) {
-    const QString text = f.text(u"BPoint"_s);
-    const bool perDay = f.ticked(u"DRate"_s);
-    if (!perDay && !zeroOrRange(text, 10, 3000))
-        complain(f, BreakPointPerPeriodMessage);
-    if (perDay && !zeroOrRange(text, 0.5, 9.99))
-        complain(f, BreakPointPerDayMessage);
-
-    if (f.DataErrors.isEmpty()) {
-        if (!perDay) {
-            f.BreakPointUnits = values::fixedText(text, values::Fixed::Zero);
-            f.setText(u"BPoint"_s, f.BreakPointUnits);
-        } else {
-            f.BreakPointPerDay = values::fixedText(text, values::Fixed::Two);
-            f.setText(u"BPoint"_s, f.BreakPointPerDay);
-        }
-    }
+    const records::BreakPointResult r = records::checkBreakPoint(
+        f.text(u"BPoint"_s), f.ticked(u"DRate"_s), !f.DataErrors.isEmpty());
+    for (const QString& message : r.messages)
+        complain(f, message);
+    if (r.breakPointUnits)
+        f.BreakPointUnits = *r.breakPointUnits;
+    if (r.breakPointPerDay)
+        f.BreakPointPerDay = *r.breakPointPerDay;
+    if (r.fieldText)
+        f.setText(u"BPoint"_s, *r.fieldText);
 }
 
 void CheckTariffData(MainForm& f, bool stripCurrency, bool addCurrency) {

@@ -1,0 +1,258 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "records/configformat.h"
+#include "records/csv.h"
+#include "records/historyperiods.h"
+#include "records_fixture.h"
+#include "text/values.h"
+
+using namespace records;
+
+namespace {
+
+// The configuration as shipped.
+const QString Ini = QStringLiteral(R"(# Voltrake Version 3.1
+# Configuration File
+# 01-Dec-26 09:00:00
+
+[Run]
+LogLevel=1
+RunOnTop=1
+
+[Data]
+BreakP=1
+BreakPD=1
+CORate=0.43
+CRate=1.05
+Disc1=1
+Disc1PT=1
+Disc2=1
+Disc2FT=1
+DRate=1
+NRate1=0.150000
+NRate2=1
+PeriodT=1
+Predict=1
+SCharge=13.5
+UpEnable=1
+VRate=18.5)");
+
+QStringList iniLines(const QString& replace = {}, const QString& with = {}) {
+    QString text = Ini;
+    if (!replace.isEmpty())
+        text.replace(replace, with);
+    return text.split('\n');
+}
+
+} // namespace
+
+class TestHistCore : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void configuration_data() {
+        QTest::addColumn<QString>("replace");
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("messages");
+        QTest::newRow("as shipped") << ""
+                                    << "" << true << "";
+        QTest::newRow("switch") << "Disc1PT=1"
+                                << "Disc1PT=3" << false << "Disc1PT must be 1 or 2";
+        QTest::newRow("range") << "NRate1=0.150000"
+                               << "NRate1=1.5" << false
+                               << "Normal Rate 1 must be between 0.010000 and 0.990000";
+        QTest::newRow("missing key") << "VRate=18.5"
+                                     << "" << false << "";
+        QTest::newRow("missing section") << "[Run]"
+                                         << "" << false << "";
+        QTest::newRow("overflow") << "LogLevel=1"
+                                  << "LogLevel=99999" << false << "";
+        QTest::newRow("commented") << "\nDRate=1"
+                                   << "\n#DRate=1" << false << "";
+    }
+    void configuration() {
+        QFETCH(QString, replace);
+        QFETCH(QString, with);
+        QFETCH(bool, read);
+        QFETCH(QString, messages);
+        LocaleScope locale("en_GB");
+        const Configuration c = readConfiguration(iniLines(replace, with));
+        QCOMPARE(c.ok(), read);
+        QCOMPARE(c.messages.join('\n'), messages);
+        if (!read)
+            return;
+        QCOMPARE(c.text.value("NormalR1"), "£0.150000");
+        QCOMPARE(c.text.value("VAT"), "17.5");
+        QCOMPARE(c.text.value("CO2"), "0.43");
+        const auto t = c.tariff();
+        QVERIFY(t);
+        QCOMPARE(t->normalRate1, 0.15);
+        QCOMPARE(t->fixedCharge, 12.5);
+        // What Save Defaults would write reads back the same.
+        ConfigFileInput in;
+        // Save Defaults writes the fields after the checks took the symbol away.
+        for (auto it = c.text.cbegin(); it != c.text.cend(); ++it)
+            in.text[it.key()] = withoutSymbol(it.value(), "£");
+        in.breakPointUnits = c.settings.breakPointUnits;
+        in.breakPointPerDay = c.settings.breakPointPerDay;
+        const Configuration again = readConfiguration(configurationFileText(in).split(files::crlf));
+        QVERIFY(again.ok());
+        QCOMPARE(again.text, c.text);
+    }
+
+    // Odd logs give the data lines they have and never fail.
+    void parseOddLogs_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("periods");
+        QTest::newRow("empty") << QByteArray() << 0 << 0;
+        QTest::newRow("headers and 3") << linesOf(historyWith(3)) << 4 << 3;
+        QTest::newRow("binary") << QByteArray(5000, '\x9d') + linesOf(historyWith(2)) << 3 << 2;
+        QTest::newRow("enormous line")
+            << linesOf(historyWith(1)) + QByteArray(2'000'000, '7') + "\r\n"
+            << 2 << 1;
+        QTest::newRow("older layout")
+            << linesOf({"01/01/2020;1000;0", recordLine("01/02/2020", "1100")}) << 1 << 0;
+        QByteArray zeros(300, '\0');
+        QTest::newRow("nul bytes") << zeros + linesOf(historyWith(1)) + zeros << 2 << 1;
+    }
+    void parseOddLogs() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        QFETCH(int, periods);
+        LocaleScope locale("en_GB");
+        const auto parsed = parseHistory(bytes);
+        QCOMPARE(parsed.size(), records);
+        QCOMPARE(historyPeriods(parsed, 0.43).size(), periods);
+    }
+
+    // Saves through the form; every period's figures are those of the report saved for it.
+    void periodsEqualSavedReports() {
+        Logs ws;
+        ws.write("Data/Voltrake.ini", Ini.toLatin1());
+        ws.f.baseDir = ws.dir();
+        ws.f.load();
+        QVERIFY(!ws.f.ended());
+        const QStringList inputs = {
+            "01/01/2012 01/04/2012 1000 1850 100 300", "01/04/2012 15/08/2012 1850 2400 300 777",
+            "15/08/2012 01/09/2012 2400 2411 777 790", "01/09/2012 01/01/2013 2411 4000 790 950"};
+        QList<QStringList> saved;
+        int round = 0;
+        for (const QString& row : inputs) {
+            const QStringList v = row.split(' ');
+            for (int i = 0; i < 6; ++i)
+                ws.f.userSetText(
+                    QStringList{"Date1", "Date2", "NRead1", "NRead2", "CRead1", "CRead2"}[i], v[i]);
+            if (++round == 3)
+                ws.f.userSetChecked("DRate", true);
+            if (round == 3)
+                ws.f.userSetText("BPoint", "2.5");
+            if (round == 3)
+                ws.f.userSetText("NormalR2", "0.1");
+            ws.f.buttonClicked("Calc");
+            QCOMPARE(ws.f.DataErrors, QString());
+            ws.f.buttonClicked("Save");
+            QCOMPARE(ws.f.text("Status"), "Calculation Saved");
+            saved.append({ws.f.text("TVCost"), ws.f.text("TSCharge"), ws.f.text("VCost"),
+                          ws.f.text("NR2Cost"), ws.f.text("TCO2"), ws.f.text("TDays")});
+        }
+        const auto periods = historyPeriods(parseHistory(ws.read("Log/Voltrake_H.log")), 0.43);
+        QCOMPARE(periods.size(), inputs.size());
+        for (int i = 0; i < periods.size(); ++i) {
+            const Period& p = periods.at(i);
+            QVERIFY(p.bill);
+            const auto money = [](Column c, const Period& p) {
+                return values::moneyResult(periodValue(p, c).toDouble());
+            };
+            QCOMPARE(money(Column::Total, p), saved[i][0]);
+            QCOMPARE(money(Column::FixedCharges, p), saved[i][1]);
+            QCOMPARE(money(Column::Vat, p), saved[i][2]);
+            if (!saved[i][3].isEmpty())
+                QCOMPARE(money(Column::Rate2Cost, p), saved[i][3]);
+            QCOMPARE(values::plainNumber(periodValue(p, Column::Co2).toDouble()), saved[i][4]);
+            QCOMPARE(values::plainNumber(periodValue(p, Column::Days).toDouble()), saved[i][5]);
+        }
+        // Priced under its own tariff, no period costs more or less.
+        const Comparison same = compareTariff(periods, periods.last().tariff);
+        QCOMPARE(same.rows.size(), periods.size());
+        QCOMPARE(same.rows.last().difference().value_or(1), 0.0);
+
+        // The CSV reads back: header, one row per period, totals as saved.
+        const QByteArray bytes = csv::historyCsv(periods);
+        const auto rows = csv::parse(QString::fromUtf8(bytes), ',');
+        QCOMPARE(rows.size(), periods.size() + 1);
+        QCOMPARE(rows.first(), columnNames());
+        const int total = columnNames().indexOf("total");
+        for (int i = 0; i < periods.size(); ++i)
+            QCOMPARE(values::moneyResult(rows[i + 1][total].toDouble()), saved[i][0]);
+    }
+
+    void csvQuoting_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "12.5"
+                               << "12.5";
+        QTest::newRow("comma") << "a,b"
+                               << "\"a,b\"";
+        QTest::newRow("quote") << "say \"hi\""
+                               << "\"say \"\"hi\"\"\"";
+        QTest::newRow("line end") << "a\r\nb"
+                                  << "\"a\r\nb\"";
+        QTest::newRow("unicode") << "£€"
+                                 << "£€";
+    }
+    void csvQuoting() {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(csv::field(text), field);
+        const QByteArray doc = csv::document({{text, "x"}, {"y", text}});
+        const auto back = csv::parse(QString::fromUtf8(doc), ',');
+        QCOMPARE(back, (QList<QStringList>{{text, "x"}, {"y", text}}));
+    }
+
+    void importReadings_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result"); // rows "date normal cheap|..." or the message
+        const QString last = "the date is not after the last saved date";
+        QTest::newRow("sorted, ISO and short dates, ;")
+            << "Date;Normal;Cheap\n2021-03-01;1300,5;20\n01/02/2021;1200;10\n"
+            << "2021-02-01 1200 10|2021-03-01 1300.5 20";
+        QTest::newRow("comma, quoted decimal comma, no cheap")
+            << "date,normal\r\n2021-02-01,\"1200,5\"\r\n\r\n"
+            << "2021-02-01 1200.5 -";
+        QTest::newRow("every bad line named")
+            << "d,n,c\n2020-12-01,1200\nnonsense,5\n2021-02-01,abc\n2021-03-01,1000000\n"
+            << "No readings were imported:\nLine 2: " + last +
+                   "\nLine 3: \"nonsense\" is not a date"
+                   "\nLine 4: the normal reading is not a number"
+                   "\nLine 5: the normal reading must be between 1 and 999999";
+        QTest::newRow("backwards and repeated date")
+            << "d,n,c\n2021-02-01,1200,50\n2021-03-01,1100,40\n2021-03-01,1300\n"
+            << "No readings were imported:\nLine 3: the normal reading is lower than the one "
+               "before\nLine 3: the cheap reading is lower than the one before\nLine 4: the date "
+               "is not after the previous row's date";
+        QTest::newRow("no header") << "2021-02-01,1200\n"
+                                   << "No readings were imported:\nLine 1: a header row must "
+                                      "come first";
+        QTest::newRow("nothing") << ""
+                                 << "The file holds no readings.";
+    }
+    void importReadings() {
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        LocaleScope locale("en_GB");
+        const auto out = csv::importReadings(text, {QDate(2021, 1, 1), 1000.0, 5.0});
+        if (const auto* message = std::get_if<QString>(&out)) {
+            QCOMPARE(*message, result);
+            return;
+        }
+        QStringList rows;
+        for (const csv::ImportRow& r : std::get<QList<csv::ImportRow>>(out))
+            rows << r.date.toString(Qt::ISODate) + ' ' + QString::number(r.normal) + ' ' +
+                        (r.cheap ? QString::number(*r.cheap) : "-");
+        QCOMPARE(rows.join('|'), result);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistCore)
+#include "tst_histcore.moc"
