@@ -2,8 +2,10 @@
 #include "ui/frmhistory.h"
 
 #include "form/mainform.h"
+#include "records/configformat.h"
 #include "text/files.h"
 #include "text/values.h"
+#include "ui/historyfiles.h"
 #include "ui/historymodel.h"
 
 #include <QApplication>
@@ -134,8 +136,8 @@ class HistoryWindow : public QWidget {
 
     void refresh() {
         const QString path = logPath();
-        const auto bytes = files::readAll(path);
-        model_->setPeriods(periodsFromLog(bytes ? files::decode(*bytes) : QString()));
+        periods_ = savedPeriods(f_);
+        setFigures();
         if (!watcher_.files().contains(path) && files::fileExists(path))
             watcher_.addPath(path);
         const QString dir = QFileInfo(path).absolutePath();
@@ -328,12 +330,61 @@ class HistoryWindow : public QWidget {
                            QStringLiteral(".\r\nThis may be a permissions problem."));
     }
 
-    void compareTariff() {
-        f_.message(QStringLiteral("Voltrake Compare Tariff"),
-                   QStringLiteral("Comparing with another tariff is not available yet."),
-                   Host::Buttons::Ok, Host::Icon::None);
+    // The figures of the periods, with their totals under the compared tariff if one is chosen.
+    void setFigures() {
+        std::vector<PeriodFigures> figures;
+        figures.reserve(std::size_t(periods_.size()));
+        std::optional<records::Comparison> comparison;
+        if (other_)
+            comparison = records::compareTariff(periods_, *other_);
+        double difference = 0;
+        for (qsizetype i = 0; i < periods_.size(); ++i) {
+            if (!periods_[i].bill)
+                continue;
+            PeriodFigures p = periodFigures(periods_[i]);
+            if (comparison)
+                if (i < comparison->rows.size())
+                    p.comparedTotal = comparison->rows[i].other;
+            figures.push_back(p);
+        }
+        if (comparison)
+            difference = comparison->difference();
+        model_->setPeriods(std::move(figures));
+        compareNote_->setText(comparison ? QStringLiteral("Difference over these periods: ") +
+                                               values::moneyResult(difference)
+                                         : QString());
     }
 
+    void compareTariff() {
+        const QString path = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Compare Tariff"), f_.path(QStringLiteral("Data")),
+            QStringLiteral("Configuration files (*.ini);;All files (*)"));
+        if (!path.isEmpty())
+            compareWith(path);
+    }
+
+  public:
+    // Prices every period under the tariff of another configuration file as well.
+    bool compareWith(const QString& path) {
+        const records::Configuration config = records::readConfigurationFile(path);
+        const auto tariff = config.ok() ? config.tariff() : std::nullopt;
+        if (!tariff) {
+            f_.message(
+                QStringLiteral("Voltrake Compare Tariff"),
+                QDir::toNativeSeparators(path) +
+                    QStringLiteral(" is not a configuration file that can be read.") +
+                    (config.messages.isEmpty()
+                         ? QString()
+                         : QStringLiteral("\r\n") + config.messages.join(QStringLiteral("\r\n"))));
+            return false;
+        }
+        other_ = tariff;
+        setFigures();
+        rebuildCharts();
+        return true;
+    }
+
+  private:
     MainForm& f_;
     HistoryModel* model_ = nullptr;
     QTableView* table_ = nullptr;
@@ -345,6 +396,8 @@ class HistoryWindow : public QWidget {
     QCheckBox* yearEarlier_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     QFileSystemWatcher watcher_;
+    QList<records::Period> periods_;
+    std::optional<domain::Tariff> other_;
 };
 
 QPointer<HistoryWindow> open;
@@ -362,6 +415,10 @@ QWidget* showHistoryWindow(MainForm& f, QWidget* parent) {
 
 QWidget* historyWindow() {
     return open;
+}
+
+bool compareHistoryWith(const QString& configPath) {
+    return open && open->compareWith(configPath);
 }
 
 void refreshHistoryWindow() {

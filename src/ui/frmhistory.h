@@ -2,6 +2,7 @@
 #pragma once
 
 class MainForm;
+class QString;
 class QWidget;
 
 // Opens the history window (objectName frmHistory), or brings the open one forward: there is
@@ -11,3 +12,6 @@ QWidget* showHistoryWindow(MainForm& f, QWidget* parent);
 QWidget* historyWindow();
 // Reads the history log again into the open window, if there is one.
 void refreshHistoryWindow();
+// Prices the open window's periods under the tariff of another configuration file as well;
+// false (after telling the user) when the file gives no tariff.
+bool compareHistoryWith(const QString& configPath);

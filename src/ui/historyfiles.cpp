@@ -2,14 +2,15 @@
 #include "ui/historyfiles.h"
 
 #include "form/mainform.h"
+#include "records/csv.h"
 #include "records/logformat.h"
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/frmhistory.h"
-#include "ui/historymodel.h"
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QSaveFile>
 
@@ -20,26 +21,6 @@ const QString ImportTitle = QStringLiteral("Voltrake Import Readings");
 
 QString historyPath(const MainForm& f) {
     return f.path(QStringLiteral("Log/") + f.HistoryLogName);
-}
-
-// The saved periods as CSV: a header row, ISO dates, "." decimals, no grouping, LF.
-QByteArray periodsCsv(const std::vector<PeriodFigures>& periods) {
-    const QLocale c = QLocale::c();
-    auto n = [&c](double v) { return values::plainNumber(v, c).toUtf8(); };
-    auto reading = [&n](const std::optional<double>& v) { return v ? n(*v) : QByteArray(); };
-    QByteArray out = "from,to,days,normal_from,normal_to,cheap_from,cheap_to,normal_units,cheap_"
-                     "units,units_per_day,rate1_cost,rate2_cost,"
-                     "cheap_cost,fixed_charges,discount1,vat,discount2,total,cost_per_day\n";
-    for (const PeriodFigures& p : periods) {
-        out += p.from.toString(Qt::ISODate).toUtf8() + ',' + p.to.toString(Qt::ISODate).toUtf8() +
-               ',' + n(double(p.days)) + ',' + n(p.normalFrom) + ',' + n(p.normalTo) + ',' +
-               reading(p.cheapFrom) + ',' + reading(p.cheapTo) + ',' + n(p.normalUnits) + ',' +
-               n(p.cheapUnits) + ',' + n(p.unitsPerDay) + ',' + n(p.rate1Cost) + ',' +
-               n(p.rate2Cost) + ',' + n(p.cheapCost) + ',' + n(p.fixedCharges) + ',' +
-               n(p.discount1) + ',' + n(p.vat) + ',' + n(p.discount2) + ',' + n(p.total) + ',' +
-               n(p.costPerDay) + '\n';
-    }
-    return out;
 }
 
 // The tariff fields and switches as the window holds them now.
@@ -62,9 +43,17 @@ billformat::Modes modes(const MainForm& f) {
 
 } // namespace
 
-bool exportHistoryTo(MainForm& f, const QString& path) {
+QList<records::Period> savedPeriods(const MainForm& f) {
     const auto bytes = files::readAll(historyPath(f));
-    const QByteArray csv = periodsCsv(periodsFromLog(bytes ? files::decode(*bytes) : QString()));
+    if (!bytes)
+        return {};
+    const QString co2 = f.text(QStringLiteral("CO2"));
+    return records::historyPeriods(records::parseHistory(*bytes),
+                                   values::readsAsNumber(co2) ? values::strictValue(co2) : 0.0);
+}
+
+bool exportHistoryTo(MainForm& f, const QString& path) {
+    const QByteArray csv = records::csv::historyCsv(savedPeriods(f));
     // Written beside the target and renamed into place: a failure leaves no partial file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
@@ -133,8 +122,37 @@ void importReadingsCsv(MainForm& f, QWidget* parent) {
     const QString path = QFileDialog::getOpenFileName(
         parent, QStringLiteral("Import Readings from CSV"), QDir::homePath(),
         QStringLiteral("CSV files (*.csv);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    f.message(ImportTitle, QStringLiteral("Reading readings files is not available yet."),
-              Host::Buttons::Ok, Host::Icon::None);
+    if (!path.isEmpty())
+        importReadingsFrom(f, path);
+}
+
+bool importReadingsFrom(MainForm& f, const QString& csvPath) {
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        f.message(ImportTitle, QStringLiteral("Unable to read ") +
+                                   QDir::toNativeSeparators(csvPath) + QStringLiteral("."));
+        return false;
+    }
+    // Spreadsheets write UTF-8; the readings are digits and dates either way.
+    const QString text = QString::fromUtf8(file.readAll());
+
+    records::csv::ImportBase base;
+    if (const auto bytes = files::readAll(historyPath(f))) {
+        const auto saved = records::parseHistory(*bytes);
+        if (!saved.isEmpty()) {
+            const domain::HistoryRecord& last = saved.last().record;
+            base.lastDate = last.date;
+            base.lastNormal = last.normalReading;
+            base.lastCheap = last.cheapReading;
+        }
+    }
+    const auto read = records::csv::importReadings(text, base);
+    if (const auto* refusal = std::get_if<QString>(&read)) {
+        f.message(ImportTitle, *refusal, Host::Buttons::Ok, Host::Icon::Warning);
+        return false;
+    }
+    std::vector<records::ImportedReading> readings;
+    for (const records::csv::ImportRow& row : std::get<QList<records::csv::ImportRow>>(read))
+        readings.push_back({row.date, row.normal, row.cheap});
+    return importReadings(f, readings);
 }

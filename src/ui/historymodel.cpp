@@ -2,105 +2,44 @@
 #include "ui/historymodel.h"
 
 #include "domain/bill.h"
-#include "records/billformat.h"
-#include "records/logformat.h"
-#include "text/errors.h"
-#include "text/lines.h"
 #include "text/values.h"
 
-namespace {
-
-QString column(QStringView line, qsizetype from, qsizetype width) {
-    return line.mid(from, width).trimmed().toString();
+PeriodFigures periodFigures(const records::Period& period) {
+    const domain::Bill& bill = *period.bill;
+    PeriodFigures p;
+    p.from = period.readings.date1;
+    p.to = period.readings.date2;
+    p.days = bill.usage.days;
+    p.normalFrom = period.readings.normal1;
+    p.normalTo = period.readings.normal2;
+    p.cheapFrom = period.readings.cheap1;
+    p.cheapTo = period.readings.cheap2;
+    p.normalUnits = bill.usage.normalUnits;
+    p.cheapUnits = bill.usage.cheapUnits;
+    p.unitsPerDay = bill.unitsPerDay;
+    p.rate1Cost = bill.costs.rate1;
+    p.rate2Cost = bill.costs.rate2;
+    p.cheapCost = bill.costs.cheap;
+    p.fixedCharges = bill.costs.fixedCharges;
+    p.discount1 = bill.costs.discount1;
+    p.vat = bill.costs.vat;
+    p.discount2 = bill.costs.discount2;
+    p.total = bill.costs.total;
+    p.costPerDay = bill.costPerDay;
+    return p;
 }
 
-QString withoutPercent(QString text) {
-    if (text.endsWith(QLatin1Char('%')))
-        text.chop(1);
-    return text;
+std::vector<PeriodFigures> periodsFromLog(QByteArrayView log, double co2, const QLocale& locale) {
+    return periodFigures(records::historyPeriods(records::parseHistory(log, locale), co2, locale));
 }
 
-// A record's reading and tariff columns as the window's fields would hold them.
-struct Record {
-    QMap<QString, QString> texts; // Date2, NRead2, CRead2 and the tariff fields
-    billformat::Modes modes;
-    double fixedCharges = 0; // total of the bill
-};
-
-Record recordOf(QStringView line, const QLocale& locale) {
-    Record r;
-    auto& t = r.texts;
-    t[QStringLiteral("Date2")] = records::dateColumn(line);
-    t[QStringLiteral("NRead2")] = column(line, 13, 7);
-    t[QStringLiteral("CRead2")] = column(line, 22, 7);
-    t[QStringLiteral("NormalR1")] = column(line, 31, 7);
-    t[QStringLiteral("NormalR2")] = column(line, 40, 7);
-    t[QStringLiteral("BPoint")] = column(line, 50, 5);
-    t[QStringLiteral("CheapR")] = column(line, 57, 7);
-    t[QStringLiteral("VAT")] = withoutPercent(column(line, 75, 5));
-    const QString disc1 = column(line, 82, 6);
-    t[QStringLiteral("Disc1")] = withoutPercent(disc1);
-    t[QStringLiteral("Disc2")] = column(line, 92, 6);
-    r.modes.perDay = line.mid(49, 1) == QLatin1String("D");
-    r.modes.disc1Percent = disc1.endsWith(QLatin1Char('%'));
-    r.modes.disc2Fixed = line.mid(90, 1) == QLatin1String("F");
-    r.modes.monthly = line.mid(100).contains(QLatin1String("Mon"));
-    const QString fixed = column(line, 66, 7);
-    r.fixedCharges = values::readsAsNumber(fixed, locale) ? values::strictValue(fixed, locale) : 0;
-    return r;
-}
-
-} // namespace
-
-std::vector<PeriodFigures> periodsFromLog(const QString& log, const QLocale& locale) {
+std::vector<PeriodFigures> periodFigures(const QList<records::Period>& periods) {
     std::vector<PeriodFigures> out;
-    std::optional<Record> previous;
-    const int decimals = domain::currencyDecimals(locale);
-    lines::forEachLine(log, [&](QStringView line) {
-        if (!records::isDataLine(line, locale))
-            return;
-        Record current = recordOf(line, locale);
-        if (previous) {
-            QMap<QString, QString> texts = current.texts;
-            texts[QStringLiteral("Date1")] = previous->texts.value(QStringLiteral("Date2"));
-            texts[QStringLiteral("NRead1")] = previous->texts.value(QStringLiteral("NRead2"));
-            texts[QStringLiteral("CRead1")] = previous->texts.value(QStringLiteral("CRead2"));
-            if (auto in = billformat::inputsFromTexts(texts, current.modes, locale)) {
-                try {
-                    // The line keeps the bill's fixed charges; the tariff's are per period.
-                    domain::Bill bill = domain::computeBill(in->tariff, in->readings, decimals);
-                    if (bill.usage.periods > 0 && current.fixedCharges != 0) {
-                        in->tariff.fixedCharge = current.fixedCharges / bill.usage.periods;
-                        bill = domain::computeBill(in->tariff, in->readings, decimals);
-                    }
-                    PeriodFigures p;
-                    p.from = in->readings.date1;
-                    p.to = in->readings.date2;
-                    p.days = bill.usage.days;
-                    p.normalFrom = in->readings.normal1;
-                    p.normalTo = in->readings.normal2;
-                    p.cheapFrom = in->readings.cheap1;
-                    p.cheapTo = in->readings.cheap2;
-                    p.normalUnits = bill.usage.normalUnits;
-                    p.cheapUnits = bill.usage.cheapUnits;
-                    p.unitsPerDay = bill.unitsPerDay;
-                    p.rate1Cost = bill.costs.rate1;
-                    p.rate2Cost = bill.costs.rate2;
-                    p.cheapCost = bill.costs.cheap;
-                    p.fixedCharges = bill.costs.fixedCharges;
-                    p.discount1 = bill.costs.discount1;
-                    p.vat = bill.costs.vat;
-                    p.discount2 = bill.costs.discount2;
-                    p.total = bill.costs.total;
-                    p.costPerDay = bill.costPerDay;
-                    out.push_back(p);
-                } catch (const RuntimeError&) {
-                    // A record the domain cannot price is left out; the rest still show.
-                }
-            }
-        }
-        previous = std::move(current);
-    });
+    out.reserve(std::size_t(periods.size()));
+    // A pair of records that makes no bill (a date not after the other) has no figures to chart.
+    for (const records::Period& period : periods)
+        if (period.bill)
+            out.push_back(periodFigures(period));
     return out;
 }
 

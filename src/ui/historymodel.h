@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "records/historyperiods.h"
+
 #include <QAbstractTableModel>
 #include <QDate>
 #include <QLocale>
@@ -32,9 +34,13 @@ struct PeriodFigures {
     std::optional<double> comparedTotal; // under the tariff compared with
 };
 
-// The periods of a history log's text, oldest first. Lines that are not data lines are passed
-// over; each period is priced with the tariff stored on its closing record.
-std::vector<PeriodFigures> periodsFromLog(const QString& log, const QLocale& locale = QLocale());
+// The figures of the periods that make a bill, oldest first.
+PeriodFigures periodFigures(const records::Period& period);
+std::vector<PeriodFigures> periodFigures(const QList<records::Period>& periods);
+// The periods of a history log's bytes, each priced with the tariff its closing record keeps
+// and the given CO2 factor.
+std::vector<PeriodFigures> periodsFromLog(QByteArrayView log, double co2,
+                                          const QLocale& locale = QLocale());
 
 // The history window's data without its widgets: the table (newest first) and every chart
 // series (oldest first, one value per period).
