@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QChartView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QTableView>
 #include <QtTest>
@@ -158,24 +159,22 @@ class TestHistoryWindow : public QObject {
         QVERIFY(exportHistoryTo(s.form, s.path("history.csv")));
         QCOMPARE(s.form.text("Status"), QString("History Exported"));
 
-        std::vector<records::ImportedReading> readings;
+        // The readings file a spreadsheet would make of the export: date, normal, cheap.
         const QStringList rows = QString::fromUtf8(s.read("history.csv")).split('\n');
         QCOMPARE(rows.size(), Quarterly.size() + 1); // header, 5 periods, final LF
+        QStringList readings{"date,normal,cheap"};
         for (const QString& row : rows.mid(1, Quarterly.size() - 1)) {
             const QStringList c = row.split(',');
-            if (readings.empty())
-                readings.push_back({QDate::fromString(c[0], Qt::ISODate),
-                                    values::strictValue(c[3], QLocale::c()),
-                                    values::strictValue(c[5], QLocale::c())});
-            readings.push_back({QDate::fromString(c[1], Qt::ISODate),
-                                values::strictValue(c[4], QLocale::c()),
-                                values::strictValue(c[6], QLocale::c())});
+            if (readings.size() == 1)
+                readings << c[0] + ',' + c[3] + ',' + c[5];
+            readings << c[1] + ',' + c[4] + ',' + c[6];
         }
+        s.write("readings.csv", readings.join('\n').toUtf8());
         const QString saved = s.log();
         s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x") +
                                     records::historyColumnHeaders("VAT") + "\r\n"));
         s.host.boxes.clear();
-        QVERIFY(importReadings(s.form, readings));
+        QVERIFY(importReadingsFrom(s.form, s.path("readings.csv")));
         QCOMPARE(dataLines(s.log()), dataLines(saved));
         QCOMPARE(s.host.boxes.value(0).text, QString("6 readings were imported."));
     }
@@ -218,6 +217,36 @@ class TestHistoryWindow : public QObject {
             QCOMPARE(s.read(HLog), before);
         QCOMPARE(log.count("Date       , Normal"), headerBlocks);
         QCOMPARE(dataLines(log).size(), existing + count - (bad ? count : 0));
+    }
+
+    // A readings file with a bad line refuses the whole import in one message and leaves the
+    // log as it was, byte for byte.
+    void importRefused_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("named"); // in the message
+        QTest::newRow("reading going backwards")
+            << QByteArray("date,normal\n2019-05-01,15000\n2019-06-01,14900\n") << QStringList{"3"};
+        QTest::newRow("before the last saved date")
+            << QByteArray("date;normal\n01/02/2019;15000\n2019-06-01;15500\n") << QStringList{"2"};
+        QTest::newRow("not a readings file")
+            << QByteArray("name,colour\nsky,blue\ngrass,green\n") << QStringList{"2", "3"};
+    }
+
+    void importRefused() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, named);
+        Saves s;
+        s.tariff(Tariff);
+        s.save(Quarterly[0], Quarterly[1]);
+        s.save(Quarterly[1], Quarterly[5]);
+        const QByteArray before = s.read(HLog);
+        s.write("readings.csv", csv);
+        s.host.boxes.clear();
+        QVERIFY(!importReadingsFrom(s.form, s.path("readings.csv")));
+        QCOMPARE(s.read(HLog), before);
+        QCOMPARE(s.host.boxes.size(), 1);
+        for (const QString& line : named)
+            QVERIFY2(s.host.boxes[0].text.contains(line), qPrintable(s.host.boxes[0].text));
     }
 
     // Each menu item runs its button and follows the button's enabled state.
@@ -307,6 +336,15 @@ class TestHistoryWindow : public QObject {
             w->grab().save(stem + "-dark.png");
             QApplication::setPalette(old);
         }
+
+        // Another tariff: a column of its totals and the difference over the periods.
+        s.write("Data/Other.ini", files::encode(QString("no configuration\r\n")));
+        QVERIFY(!compareHistoryWith(s.path("Data/Other.ini")));
+        QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount) - 1);
+        QVERIFY(compareHistoryWith(QFINDTESTDATA("../../dist/Data/Voltrake.ini")));
+        QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount));
+        QVERIFY(!table->model()->index(0, HistoryModel::Compared).data().toString().isEmpty());
+        QVERIFY(w->findChild<QLabel*>("CompareTotal")->text().startsWith("Difference"));
 
         // A save elsewhere shows up after a refresh; an empty log shows the explanation.
         s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x")));
