@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPen>
 #include <QPointer>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -64,6 +65,7 @@ class HistoryWindow : public QWidget {
         table_->setSelectionBehavior(QAbstractItemView::SelectRows);
         table_->verticalHeader()->hide();
         table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table_->horizontalHeader()->setStretchLastSection(true);
 
         charts_ = new QTabWidget(this);
         charts_->setObjectName(QStringLiteral("HistoryCharts"));
@@ -237,6 +239,12 @@ class HistoryWindow : public QWidget {
 
     void fill(QChart* chart, QStackedBarSeries* barSeries, const std::vector<QLineSeries*>& lines,
               const QString& barTitle, const QString& lineTitle) {
+        // The theme first: it restyles every series already in the chart.
+        const auto theme = palette().color(QPalette::Window).lightness() < 128
+                               ? QChart::ChartThemeDark
+                               : QChart::ChartThemeLight;
+        if (chart->theme() != theme)
+            chart->setTheme(theme);
         chart->removeAllSeries();
         for (QAbstractAxis* a : chart->axes())
             chart->removeAxis(a);
@@ -259,8 +267,13 @@ class HistoryWindow : public QWidget {
         xLine->setVisible(false);
         chart->addAxis(xLine, Qt::AlignTop);
         double low = 0, high = 0;
+        // Lines in warm colours stand apart from the theme's bar colours.
+        static const QColor colours[] = {QColor(0xE0, 0x6C, 0x00), QColor(0xD0, 0x40, 0x80),
+                                         QColor(0x90, 0x60, 0xD0)};
+        int n = 0;
         for (QLineSeries* l : lines) {
             chart->addSeries(l);
+            l->setPen(QPen(colours[n++ % 3], 2.5));
             l->attachAxis(xLine);
             l->attachAxis(y2);
             for (const QPointF& p : l->points())
@@ -268,11 +281,9 @@ class HistoryWindow : public QWidget {
                     low = std::min(low, p.y()), high = std::max(high, p.y());
         }
         y2->setRange(low, high > low ? high * 1.1 : low + 1);
+        y2->applyNiceNumbers();
         y->applyNiceNumbers();
         chart->legend()->setAlignment(Qt::AlignBottom);
-        chart->setTheme(palette().color(QPalette::Window).lightness() < 128
-                            ? QChart::ChartThemeDark
-                            : QChart::ChartThemeLight);
     }
 
     void rebuildCharts() {

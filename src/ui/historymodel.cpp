@@ -109,7 +109,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     case CheapUnits:
         return values::plainNumber(p.cheapUnits);
     case UnitsPerDay:
-        return values::plainNumber(p.unitsPerDay);
+        return values::fixed(p.unitsPerDay, values::Fixed::Two);
     case Total:
         return values::moneyResult(p.total);
     case CostPerDay:

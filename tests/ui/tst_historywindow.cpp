@@ -331,10 +331,9 @@ class TestHistoryWindow : public QObject {
                                         {QPalette::Button, QColor(60, 60, 64)},
                                         {QPalette::ButtonText, QColor(230, 230, 230)}})
                 dark.setColor(role, colour);
-            const QPalette old = QApplication::palette();
-            QApplication::setPalette(dark);
+            w->setPalette(dark);
             w->grab().save(stem + "-dark.png");
-            QApplication::setPalette(old);
+            w->setPalette(QPalette());
         }
 
         // Another tariff: a column of its totals and the difference over the periods.
