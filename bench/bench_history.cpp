@@ -5,6 +5,7 @@
 #include "benchsupport.h"
 #include "form/mainform.h"
 #include "quiethost.h"
+#include "records/historyperiods.h"
 #include "records/logformat.h"
 #include "text/files.h"
 #include "text/values.h"
@@ -79,6 +80,11 @@ int main(int argc, char** argv) {
     if (!files::replace(dir.path() + "/Log/Voltrake_H.log", log))
         return 1;
 
+    const QByteArray bytes = files::encode(log);
+    qsizetype priced = 0;
+    const Timing periods = timeMs(
+        runs, [] {},
+        [&] { priced = records::historyPeriods(records::parseHistory(bytes), 0.43).size(); });
     int rows = 0;
     const Timing open = timeMs(
         runs, [] {},
@@ -93,6 +99,8 @@ int main(int argc, char** argv) {
     const Timing exported = timeMs(
         runs, [] {}, [&] { exportHistoryTo(form, csv); });
     std::printf("history lines: %d, periods: %d\n", int(files::splitLines(log).size()), rows);
+    std::printf("periods read and priced (%lld): median %.1f ms, fastest %.1f ms\n", qint64(priced),
+                periods.median, periods.fastest);
     std::printf("window opened and drawn: median %.1f ms, fastest %.1f ms\n", open.median,
                 open.fastest);
     std::printf("CSV export: median %.1f ms, fastest %.1f ms (%lld bytes)\n", exported.median,
