@@ -33,6 +33,8 @@ QMenuBar* createMenuBar(MainForm& f, QWidget* window) {
     bar->setObjectName(QStringLiteral("menuBar"));
     QHash<QString, QAction*> buttons; // button name -> action
 
+    // The window's buttons already use Alt+H (Help) and Alt+V (Save Data): the menus take
+    // letters no button has.
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     QObject::connect(addAction(file, "actionExportCsv", QStringLiteral("&Export History as CSV…")),
                      &QAction::triggered, bar, [&f, window] { exportHistoryCsv(f, window); });
@@ -42,12 +44,12 @@ QMenuBar* createMenuBar(MainForm& f, QWidget* window) {
     file->addSeparator();
     buttons.insert(QStringLiteral("Exit"), addAction(file, "actionExit", QStringLiteral("E&xit")));
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    QMenu* view = bar->addMenu(QStringLiteral("Vie&w"));
     QObject::connect(addAction(view, "actionHistoryWindow", QStringLiteral("&History and Charts…"),
                                QKeySequence(Qt::CTRL | Qt::Key_H)),
                      &QAction::triggered, bar, [&f, window] { showHistoryWindow(f, window); });
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    QMenu* help = bar->addMenu(QStringLiteral("Hel&p"));
     buttons.insert(QStringLiteral("Help1"), addAction(help, "actionHelp", QStringLiteral("&Help"),
                                                       QKeySequence(Qt::Key_F1)));
     buttons.insert(QStringLiteral("About"),

@@ -278,6 +278,10 @@ class TestHistoryWindow : public QObject {
         attachMenuBar(s.form, &window);
         auto* a = window.findChild<QAction*>(action);
         QVERIFY(a);
+        if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
+            window.resize(window.minimumSizeHint());
+            window.grab().save(stem + "-main.png");
+        }
         s.host.answers = {Host::Answer::No};
         s.form.model.setEnabled(button, false);
         QVERIFY(!a->isEnabled());
@@ -295,6 +299,14 @@ class TestHistoryWindow : public QObject {
                              : !s.host.boxes.isEmpty()        ? "box"
                                                               : "nothing";
         QCOMPARE(seen, effect);
+        // No menu title shares its access key with a button of the window.
+        for (QAction* menu : window.findChild<QMenuBar*>()->actions()) {
+            const QString key = QKeySequence::mnemonic(menu->text()).toString();
+            for (const ControlSpec& c : mainWindowControls())
+                QVERIFY2(c.kind != ControlKind::Button ||
+                             QKeySequence::mnemonic(c.caption).toString() != key,
+                         qPrintable(menu->text() + " " + c.caption));
+        }
         // The window still mirrors the model through the shared observer.
         s.form.model.setEnabled("Calc", false);
         QVERIFY(!window.control("Calc")->isEnabled());
