@@ -4,6 +4,7 @@
 #include "form/mainform.h"
 #include "records/csv.h"
 #include "records/logformat.h"
+#include "records/tariffchecks.h"
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/frmhistory.h"
@@ -80,6 +81,24 @@ void exportHistoryCsv(MainForm& f, QWidget* parent) {
 }
 
 bool importReadings(MainForm& f, const std::vector<records::ImportedReading>& readings) {
+    // A save with a tariff that fails its checks is refused; so is an import with it.
+    records::TariffCheckInput check;
+    check.text = tariffTexts(f);
+    check.breakPointUnits = f.BreakPointUnits;
+    check.breakPointPerDay = f.BreakPointPerDay;
+    check.monthly = f.ticked(QStringLiteral("Period"));
+    check.disc1Percent = f.ticked(QStringLiteral("Disc1P"));
+    check.perDay = f.ticked(QStringLiteral("DRate"));
+    check.stripCurrency = true;
+    check.currencySymbol = f.CurrencySymbol;
+    check.inhibit = f.RunMode == 1;
+    if (const QStringList faults = records::checkTariff(check).messages();
+        !faults.isEmpty() && !check.inhibit) {
+        f.message(ImportTitle, QStringLiteral("The tariff in the window does not pass its "
+                                              "checks, so nothing was imported:\r\n") +
+                                   faults.join(QString()));
+        return false;
+    }
     const QString path = historyPath(f);
     const QString taxWord = f.model.caption(QStringLiteral("VATH")).left(3);
     QString log;

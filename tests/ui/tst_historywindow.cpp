@@ -174,7 +174,8 @@ class TestHistoryWindow : public QObject {
         s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x") +
                                     records::historyColumnHeaders("VAT") + "\r\n"));
         s.host.boxes.clear();
-        QVERIFY(importReadingsFrom(s.form, s.path("readings.csv")));
+        QVERIFY2(importReadingsFrom(s.form, s.path("readings.csv")),
+                 qPrintable(s.host.boxes.value(0).text));
         QCOMPARE(dataLines(s.log()), dataLines(saved));
         QCOMPARE(s.host.boxes.value(0).text, QString("6 readings were imported."));
     }
@@ -190,6 +191,7 @@ class TestHistoryWindow : public QObject {
         QTest::newRow("lone reading") << 0 << 1 << false << 1;
         QTest::newRow("onto 39") << 39 << 3 << false << 2;
         QTest::newRow("refused") << 3 << 3 << true << 1;
+        QTest::newRow("tariff failing its checks") << 3 << 3 << true << 1;
     }
 
     void importEdges() {
@@ -208,7 +210,9 @@ class TestHistoryWindow : public QObject {
             QVERIFY(importReadings(s.form, {readings.begin(), readings.begin() + existing}));
         }
         std::vector<records::ImportedReading> rest(readings.begin() + existing, readings.end());
-        if (bad)
+        if (QByteArray(QTest::currentDataTag()).startsWith("tariff"))
+            s.form.setText("VAT", "99"); // beyond the VAT range
+        else if (bad)
             rest.back().date = QDate();
         const QByteArray before = s.read(HLog);
         QCOMPARE(importReadings(s.form, rest), !bad);
