@@ -5,7 +5,6 @@
 #include "records/configformat.h"
 #include "text/files.h"
 #include "text/values.h"
-#include "ui/historyfiles.h"
 #include "ui/historymodel.h"
 
 #include <QApplication>
@@ -166,11 +165,7 @@ class HistoryWindow : public QWidget {
     }
 
   private:
-    QString logPath() const {
-        return f_.path(QStringLiteral("Log/") + (f_.HistoryLogName.isEmpty()
-                                                     ? QStringLiteral("Voltrake_H.log")
-                                                     : f_.HistoryLogName));
-    }
+    QString logPath() const { return f_.path(QStringLiteral("Log/") + f_.HistoryLogName); }
 
     // The charts show the latest periods only: thousands of bars are neither readable nor
     // quick to draw. The table keeps every period.

@@ -8,6 +8,7 @@
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/frmhistory.h"
+#include "ui/historymodel.h"
 
 #include <QDate>
 #include <QDir>
@@ -43,15 +44,6 @@ billformat::Modes modes(const MainForm& f) {
 }
 
 } // namespace
-
-QList<records::Period> savedPeriods(const MainForm& f) {
-    const auto bytes = files::readAll(historyPath(f));
-    if (!bytes)
-        return {};
-    const QString co2 = f.text(QStringLiteral("CO2"));
-    return records::historyPeriods(records::parseHistory(*bytes),
-                                   values::readsAsNumber(co2) ? values::strictValue(co2) : 0.0);
-}
 
 bool exportHistoryTo(MainForm& f, const QString& path) {
     const QByteArray csv = records::csv::historyCsv(savedPeriods(f));

@@ -2,17 +2,12 @@
 #pragma once
 
 #include "records/historyimport.h"
-#include "records/historyperiods.h"
 
 #include <QString>
 #include <vector>
 
 class MainForm;
 class QWidget;
-
-// The periods of the history log, priced with the CO2 factor the window holds; none when
-// the log cannot be read.
-QList<records::Period> savedPeriods(const MainForm& f);
 
 // File > Export History as CSV: asks where, then writes the CSV of the saved periods.
 void exportHistoryCsv(MainForm& f, QWidget* parent);

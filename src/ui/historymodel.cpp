@@ -2,7 +2,18 @@
 #include "ui/historymodel.h"
 
 #include "domain/bill.h"
+#include "form/mainform.h"
+#include "text/files.h"
 #include "text/values.h"
+
+QList<records::Period> savedPeriods(const MainForm& f) {
+    const auto bytes = files::readAll(f.path(QStringLiteral("Log/") + f.HistoryLogName));
+    if (!bytes)
+        return {};
+    const QString co2 = f.text(QStringLiteral("CO2"));
+    return records::historyPeriods(records::parseHistory(*bytes),
+                                   values::readsAsNumber(co2) ? values::strictValue(co2) : 0.0);
+}
 
 PeriodFigures periodFigures(const records::Period& period) {
     const domain::Bill& bill = *period.bill;

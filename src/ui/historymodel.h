@@ -42,6 +42,12 @@ std::vector<PeriodFigures> periodFigures(const QList<records::Period>& periods);
 std::vector<PeriodFigures> periodsFromLog(QByteArrayView log, double co2,
                                           const QLocale& locale = QLocale());
 
+class MainForm;
+
+// The periods of the form's history log, priced with the CO2 factor the window holds; none
+// when the log cannot be read.
+QList<records::Period> savedPeriods(const MainForm& f);
+
 // The history window's data without its widgets: the table (newest first) and every chart
 // series (oldest first, one value per period).
 class HistoryModel : public QAbstractTableModel {
