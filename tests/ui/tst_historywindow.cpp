@@ -361,7 +361,11 @@ class TestHistoryWindow : public QObject {
         QVERIFY(!table->model()->index(0, HistoryModel::Compared).data().toString().isEmpty());
         QVERIFY(w->findChild<QLabel*>("CompareTotal")->text().startsWith("Difference"));
 
-        // A save elsewhere shows up after a refresh; an empty log shows the explanation.
+        // Remove Last, through the form, shows up without being asked; an empty log shows the
+        // explanation.
+        s.host.answers = {Host::Answer::Yes};
+        s.form.buttonClicked("Del_Last");
+        QTRY_COMPARE(table->model()->rowCount(), Quarterly.size() - 2);
         s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x")));
         refreshHistoryWindow();
         QCOMPARE(table->model()->rowCount(), 0);
