@@ -2,7 +2,7 @@
 # Installs the Debian packages Voltrake needs to build, run and test, when any is missing.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
           libgl-dev xvfb xauth fonts-liberation clang-14 libclang-rt-14-dev
           desktop-file-utils appstream lintian dpkg-dev file)
 

@@ -2,6 +2,7 @@
 #include "records/instance.h"
 #include "ui/logo.h"
 #include "ui/mainwindow.h"
+#include "ui/menubar.h"
 #include "ui/qthost.h"
 #include "version.h"
 
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     window.setWindowIcon(voltrakeIcon());
     QApplication::setWindowIcon(window.windowIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("org.voltrake.Voltrake"));
+    attachMenuBar(form, &window);
     window.ensureLoaded();
     if (host.ended())
         return 0;

@@ -1,0 +1,379 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "form/presentation.h"
+#include "form/results.h"
+#include "records/historyimport.h"
+#include "records/logformat.h"
+#include "scriptedhost.h"
+#include "text/files.h"
+#include "text/values.h"
+#include "ui/frmhistory.h"
+#include "ui/historyfiles.h"
+#include "ui/historymodel.h"
+#include "ui/mainwindow.h"
+#include "ui/menubar.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+const QString HLog = QStringLiteral("Log/Voltrake_H.log");
+
+// One save: the readings typed, then Calc and Save as a user clicks them.
+struct Reading {
+    QString date;
+    QString normal;
+    QString cheap;
+};
+
+// The figures the window showed for each saved calculation.
+struct Shown {
+    QString units, cheapUnits, perDay, total, perDayCost;
+};
+
+struct Saves : Workspace {
+    LocaleScope locale{"en_GB"};
+    QList<Shown> shown;
+
+    Saves() {
+        form.ResultsLogName = "Voltrake.log";
+        form.HistoryLogName = "Voltrake_H.log";
+        SetTaxWording(form);
+        CreateLogFiles(form);
+        form.userSetText("CO2", "0.43");
+    }
+
+    // The tariff fields typed once; ticks are "+Box".
+    void tariff(const QString& fields) {
+        for (const QString& pair : fields.split(';', Qt::SkipEmptyParts)) {
+            if (pair.startsWith('+'))
+                form.userSetChecked(pair.mid(1), true);
+            else
+                form.userSetText(pair.section('=', 0, 0), pair.section('=', 1));
+        }
+    }
+
+    void save(const Reading& from, const Reading& to) {
+        host.boxes.clear();
+        for (auto [name, text] : {std::pair{"Date1", from.date},
+                                  {"NRead1", from.normal},
+                                  {"CRead1", from.cheap},
+                                  {"Date2", to.date},
+                                  {"NRead2", to.normal},
+                                  {"CRead2", to.cheap}})
+            form.userSetText(name, text);
+        form.buttonClicked("Calc");
+        QVERIFY2(host.boxes.isEmpty(), qPrintable(host.boxes.value(0).text));
+        shown << Shown{form.text("NRUnits"), form.text("CRUnits"), form.text("UDay"),
+                       form.text("TVCost"), form.text("CDay")};
+        form.buttonClicked("Save");
+        QCOMPARE(form.text("Status"), QString("Calculation Saved"));
+    }
+
+    QString log() const { return files::decode(read(HLog)); }
+};
+
+const QList<Reading> Quarterly = {{"01/01/2018", "10000", "5000"}, {"02/04/2018", "10800", "5300"},
+                                  {"01/07/2018", "11500", "5650"}, {"03/10/2018", "12350", "5900"},
+                                  {"02/01/2019", "13400", "6400"}, {"01/04/2019", "14150", "6750"}};
+
+const QString Tariff = "NormalR1=0.245;NormalR2=0.2;BPoint=400;CheapR=0.09;SCharge=45.5;"
+                       "VAT=5;+Disc1P;Disc1=3.5;Disc2=1.25";
+
+QStringList dataLines(const QString& log) {
+    QStringList out;
+    for (const QString& l : files::splitLines(log))
+        if (records::isDataLine(l))
+            out << l;
+    return out;
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Periods saved through the window: every row and series value is what the window showed.
+    void modelEqualsSavedFigures_data() {
+        QTest::addColumn<QString>("tariff");
+        QTest::addColumn<bool>("cheap");
+        QTest::newRow("cheap rate, break point, discounts") << Tariff << true;
+        QTest::newRow("normal only, monthly, fixed discount")
+            << "NormalR1=0.3;SCharge=12;VAT=20;Disc2=4;+Disc2F;+Period" << false;
+        QTest::newRow("per-day break point")
+            << "+DRate;NormalR1=0.3;NormalR2=0.15;BPoint=5;SCharge=30" << false;
+    }
+
+    void modelEqualsSavedFigures() {
+        QFETCH(QString, tariff);
+        QFETCH(bool, cheap);
+        Saves s;
+        s.tariff(tariff);
+        for (int i = 1; i < Quarterly.size(); ++i) {
+            Reading from = Quarterly[i - 1], to = Quarterly[i];
+            if (!cheap)
+                from.cheap.clear(), to.cheap.clear();
+            s.save(from, to);
+        }
+        HistoryModel model;
+        model.setPeriods(periodsFromLog(s.read(HLog), 0.43));
+        QCOMPARE(model.rowCount(), int(s.shown.size()));
+        using S = HistoryModel::Series;
+        const auto units = model.series(S::NormalUnits), cheapUnits = model.series(S::CheapUnits),
+                   perDay = model.series(S::UnitsPerDay), perDayCost = model.series(S::CostPerDay);
+        for (int i = 0; i < s.shown.size(); ++i) {
+            const PeriodFigures& p = model.periods()[i];
+            const Shown& w = s.shown[i];
+            QCOMPARE(values::plainNumber(units[i]), w.units);
+            QCOMPARE(cheap ? values::plainNumber(cheapUnits[i]) : w.cheapUnits, w.cheapUnits);
+            QCOMPARE(values::fixed(perDay[i], values::Fixed::Two), w.perDay);
+            QVERIFY2(values::moneyResult(p.total) == w.total, qPrintable(s.log()));
+            QCOMPARE(values::moneyResult(perDayCost[i]), w.perDayCost);
+            // The parts add up to the total, discounts below zero.
+            double sum = 0;
+            for (S part : {S::Rate1, S::Rate2, S::Cheap, S::FixedCharges, S::Vat, S::Discount1,
+                           S::Discount2})
+                sum += model.series(part)[i];
+            QVERIFY2(qAbs(sum - p.total) < 0.015, qPrintable(QString::number(sum - p.total)));
+            // The table shows the newest first.
+            QCOMPARE(
+                model.index(int(s.shown.size()) - 1 - i, HistoryModel::Total).data().toString(),
+                w.total);
+        }
+        QCOMPARE(model.yearEarlier(4), std::optional<std::size_t>(0));
+        QCOMPARE(model.yearEarlier(2), std::nullopt);
+    }
+
+    // Readings taken from the exported periods and imported into an empty history give the
+    // same history lines the saves wrote.
+    void exportImportRoundTrip() {
+        Saves s;
+        s.tariff(Tariff);
+        for (int i = 1; i < Quarterly.size(); ++i)
+            s.save(Quarterly[i - 1], Quarterly[i]);
+        QVERIFY(exportHistoryTo(s.form, s.path("history.csv")));
+        QCOMPARE(s.form.text("Status"), QString("History Exported"));
+
+        // The readings file a spreadsheet would make of the export: date, normal, cheap.
+        const QStringList rows = QString::fromUtf8(s.read("history.csv")).split('\n');
+        QCOMPARE(rows.size(), Quarterly.size() + 1); // header, 5 periods, final LF
+        QStringList readings{"date,normal,cheap"};
+        for (const QString& row : rows.mid(1, Quarterly.size() - 1)) {
+            const QStringList c = row.split(',');
+            if (readings.size() == 1)
+                readings << c[0] + ',' + c[3] + ',' + c[5];
+            readings << c[1] + ',' + c[4] + ',' + c[6];
+        }
+        s.write("readings.csv", readings.join('\n').toUtf8());
+        const QString saved = s.log();
+        s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x") +
+                                    records::historyColumnHeaders("VAT") + "\r\n"));
+        s.host.boxes.clear();
+        QVERIFY2(importReadingsFrom(s.form, s.path("readings.csv")),
+                 qPrintable(s.host.boxes.value(0).text));
+        QCOMPARE(dataLines(s.log()), dataLines(saved));
+        QCOMPARE(s.host.boxes.value(0).text, QString("6 readings were imported."));
+    }
+
+    // Column headers before every 41st data line, as saves write them; nothing written when a
+    // reading cannot be priced.
+    void importEdges_data() {
+        QTest::addColumn<int>("existing"); // data lines already there
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("bad");
+        QTest::addColumn<int>("headerBlocks"); // in the log afterwards
+        QTest::newRow("into empty") << 0 << 45 << false << 2;
+        QTest::newRow("lone reading") << 0 << 1 << false << 1;
+        QTest::newRow("onto 39") << 39 << 3 << false << 2;
+        QTest::newRow("refused") << 3 << 3 << true << 1;
+        QTest::newRow("tariff failing its checks") << 3 << 3 << true << 1;
+    }
+
+    void importEdges() {
+        QFETCH(int, existing);
+        QFETCH(int, count);
+        QFETCH(bool, bad);
+        QFETCH(int, headerBlocks);
+        Saves s;
+        s.tariff(Tariff);
+        QDate date(2016, 1, 1);
+        double normal = 1000;
+        std::vector<records::ImportedReading> readings;
+        for (int i = 0; i < existing + count; ++i, date = date.addDays(30), normal += 300)
+            readings.push_back({date, normal, {}});
+        if (existing) {
+            QVERIFY(importReadings(s.form, {readings.begin(), readings.begin() + existing}));
+        }
+        std::vector<records::ImportedReading> rest(readings.begin() + existing, readings.end());
+        if (QByteArray(QTest::currentDataTag()).startsWith("tariff"))
+            s.form.setText("VAT", "99"); // beyond the VAT range
+        else if (bad)
+            rest.back().date = QDate();
+        const QByteArray before = s.read(HLog);
+        QCOMPARE(importReadings(s.form, rest), !bad);
+        const QString log = s.log();
+        if (bad)
+            QCOMPARE(s.read(HLog), before);
+        QCOMPARE(log.count("Date       , Normal"), headerBlocks);
+        QCOMPARE(dataLines(log).size(), existing + count - (bad ? count : 0));
+    }
+
+    // A readings file with a bad line refuses the whole import in one message and leaves the
+    // log as it was, byte for byte.
+    void importRefused_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("named"); // in the message
+        QTest::newRow("reading going backwards")
+            << QByteArray("date,normal\n2019-05-01,15000\n2019-06-01,14900\n") << QStringList{"3"};
+        QTest::newRow("before the last saved date")
+            << QByteArray("date;normal\n01/02/2019;15000\n2019-06-01;15500\n") << QStringList{"2"};
+        QTest::newRow("not a readings file")
+            << QByteArray("name,colour\nsky,blue\ngrass,green\n") << QStringList{"2", "3"};
+    }
+
+    void importRefused() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, named);
+        Saves s;
+        s.tariff(Tariff);
+        s.save(Quarterly[0], Quarterly[1]);
+        s.save(Quarterly[1], Quarterly[5]);
+        const QByteArray before = s.read(HLog);
+        s.write("readings.csv", csv);
+        s.host.boxes.clear();
+        QVERIFY(!importReadingsFrom(s.form, s.path("readings.csv")));
+        QCOMPARE(s.read(HLog), before);
+        QCOMPARE(s.host.boxes.size(), 1);
+        for (const QString& line : named)
+            QVERIFY2(s.host.boxes[0].text.contains(line), qPrintable(s.host.boxes[0].text));
+    }
+
+    // Each menu item runs its button and follows the button's enabled state.
+    void menuActions_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("About") << "actionAbout"
+                               << "About"
+                               << "about";
+        QTest::newRow("Update") << "actionUpdate"
+                                << "Update"
+                                << "manual";
+        QTest::newRow("Help") << "actionHelp"
+                              << "Help1"
+                              << "opened";
+        QTest::newRow("Exit") << "actionExit"
+                              << "Exit"
+                              << "ended";
+    }
+
+    void menuActions() {
+        QFETCH(QString, action);
+        QFETCH(QString, button);
+        QFETCH(QString, effect);
+        Saves s;
+        s.write("Help/index.htm", "help");
+        MainWindow window(s.form);
+        attachMenuBar(s.form, &window);
+        auto* a = window.findChild<QAction*>(action);
+        QVERIFY(a);
+        if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
+            window.resize(window.minimumSizeHint());
+            window.grab().save(stem + "-main.png");
+        }
+        s.host.answers = {Host::Answer::No};
+        s.form.model.setEnabled(button, false);
+        QVERIFY(!a->isEnabled());
+        a->trigger();
+        QCOMPARE(s.host.ended + s.host.aboutShown + s.host.updateChecks.size() +
+                     s.host.opened.size() + s.host.boxes.size(),
+                 0);
+        s.form.model.setEnabled(button, true);
+        QVERIFY(a->isEnabled());
+        a->trigger();
+        const QString seen = s.host.ended                     ? "ended"
+                             : s.host.aboutShown              ? "about"
+                             : !s.host.updateChecks.isEmpty() ? s.host.updateChecks[0]
+                             : !s.host.opened.isEmpty()       ? "opened"
+                             : !s.host.boxes.isEmpty()        ? "box"
+                                                              : "nothing";
+        QCOMPARE(seen, effect);
+        // No menu title shares its access key with a button of the window.
+        for (QAction* menu : window.findChild<QMenuBar*>()->actions()) {
+            const QString key = QKeySequence::mnemonic(menu->text()).toString();
+            for (const ControlSpec& c : mainWindowControls())
+                QVERIFY2(c.kind != ControlKind::Button ||
+                             QKeySequence::mnemonic(c.caption).toString() != key,
+                         qPrintable(menu->text() + " " + c.caption));
+        }
+        // The window still mirrors the model through the shared observer.
+        s.form.model.setEnabled("Calc", false);
+        QVERIFY(!window.control("Calc")->isEnabled());
+    }
+
+    // The window drawn offscreen: the charts are painted and the table has a row per period.
+    void screenshot() {
+        Saves s;
+        s.tariff(Tariff);
+        for (int i = 1; i < Quarterly.size(); ++i)
+            s.save(Quarterly[i - 1], Quarterly[i]);
+        QWidget* w = showHistoryWindow(s.form, nullptr);
+        QVERIFY(w && w->objectName() == "frmHistory");
+        QCOMPARE(showHistoryWindow(s.form, nullptr), w); // one at a time
+        auto* table = w->findChild<QTableView*>("HistoryTable");
+        QCOMPARE(table->model()->rowCount(), Quarterly.size() - 1);
+        auto* chart = w->findChild<QChartView*>("UnitsChart");
+        QVERIFY(w->findChild<QChartView*>("CostChart"));
+        QVERIFY(chart && chart->isVisible());
+        const QImage image = chart->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
+        // For looking at it: VOLTRAKE_SCREENSHOT=stem writes stem.png and stem-dark.png.
+        if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
+            w->grab().save(stem + ".png");
+            QPalette dark;
+            for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
+                                        {QPalette::WindowText, QColor(230, 230, 230)},
+                                        {QPalette::Base, QColor(30, 30, 32)},
+                                        {QPalette::Text, QColor(230, 230, 230)},
+                                        {QPalette::Button, QColor(60, 60, 64)},
+                                        {QPalette::ButtonText, QColor(230, 230, 230)}})
+                dark.setColor(role, colour);
+            w->setPalette(dark);
+            w->grab().save(stem + "-dark.png");
+            w->setPalette(QPalette());
+        }
+
+        // Another tariff: a column of its totals and the difference over the periods.
+        s.write("Data/Other.ini", files::encode(QString("no configuration\r\n")));
+        QVERIFY(!compareHistoryWith(s.path("Data/Other.ini")));
+        QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount) - 1);
+        QVERIFY(compareHistoryWith(QFINDTESTDATA("../../dist/Data/Voltrake.ini")));
+        QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount));
+        QVERIFY(!table->model()->index(0, HistoryModel::Compared).data().toString().isEmpty());
+        QVERIFY(w->findChild<QLabel*>("CompareTotal")->text().startsWith("Difference"));
+
+        // Remove Last, through the form, shows up without being asked; an empty log shows the
+        // explanation.
+        s.host.answers = {Host::Answer::Yes};
+        s.form.buttonClicked("Del_Last");
+        QTRY_COMPARE(table->model()->rowCount(), Quarterly.size() - 2);
+        s.write(HLog, files::encode(records::headerBlock("Voltrake History Log", "x")));
+        refreshHistoryWindow();
+        QCOMPARE(table->model()->rowCount(), 0);
+        QVERIFY(w->findChild<QWidget*>("HistoryEmpty")->isVisible());
+        w->close();
+        QTRY_VERIFY(!historyWindow());
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_historywindow.moc"
