@@ -232,8 +232,10 @@ class HistoryWindow : public QWidget {
         return s;
     }
 
+    // `lines` go on the right-hand axis, `onBars` on the bars' own axis.
     void fill(QChart* chart, QStackedBarSeries* barSeries, const std::vector<QLineSeries*>& lines,
-              const QString& barTitle, const QString& lineTitle) {
+              const QString& barTitle, const QString& lineTitle,
+              const std::vector<QLineSeries*>& onBars = {}) {
         // The theme first: it restyles every series already in the chart.
         const auto theme = palette().color(QPalette::Window).lightness() < 128
                                ? QChart::ChartThemeDark
@@ -275,9 +277,27 @@ class HistoryWindow : public QWidget {
                 if (!qIsNaN(p.y()))
                     low = std::min(low, p.y()), high = std::max(high, p.y());
         }
+        // The bars' axis spans the stacks above and below zero and the lines drawn on it.
+        std::vector<double> above, below;
+        for (QBarSet* set : barSeries->barSets()) {
+            above.resize(std::size_t(set->count())), below.resize(std::size_t(set->count()));
+            for (int i = 0; i < set->count(); ++i)
+                (set->at(i) >= 0 ? above : below)[std::size_t(i)] += set->at(i);
+        }
+        double yLow = above.empty() ? 0 : *std::min_element(below.begin(), below.end());
+        double yHigh = above.empty() ? 1 : *std::max_element(above.begin(), above.end());
+        for (QLineSeries* l : onBars) {
+            chart->addSeries(l);
+            l->setPen(QPen(colours[n++ % 3], 2.5, Qt::DashLine));
+            l->attachAxis(xLine);
+            l->attachAxis(y);
+            for (const QPointF& p : l->points())
+                yLow = std::min(yLow, p.y()), yHigh = std::max(yHigh, p.y());
+        }
+        y->setRange(yLow, yHigh > yLow ? yHigh : yLow + 1);
+        y->applyNiceNumbers();
         y2->setRange(low, high > low ? high * 1.1 : low + 1);
         y2->applyNiceNumbers();
-        y->applyNiceNumbers();
         chart->legend()->setAlignment(Qt::AlignBottom);
     }
 
@@ -310,11 +330,16 @@ class HistoryWindow : public QWidget {
             {QStringLiteral("VAT"), series(S::Vat)},
             {QStringLiteral("Discount 1"), series(S::Discount1)},
             {QStringLiteral("Discount 2"), series(S::Discount2)}};
-        if (model_->compared())
-            costLines.push_back(line(QStringLiteral("Compared tariff: difference so far"),
-                                     series(S::ComparedDifference)));
+        // The compared tariff's cost per period and the difference so far are money, like the bars.
+        std::vector<QLineSeries*> compared;
+        if (model_->compared()) {
+            compared.push_back(
+                line(QStringLiteral("Cost under the compared tariff"), series(S::ComparedTotal)));
+            compared.push_back(
+                line(QStringLiteral("Difference so far"), series(S::ComparedDifference)));
+        }
         fill(costView_->chart(), bars(parts), costLines, QStringLiteral("Cost"),
-             QStringLiteral("Cost per day"));
+             QStringLiteral("Cost per day"), compared);
         costView_->chart()->setTitle(QStringLiteral("Cost"));
     }
 

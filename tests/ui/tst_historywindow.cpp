@@ -16,6 +16,7 @@
 #include <QChartView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 
@@ -360,6 +361,11 @@ class TestHistoryWindow : public QObject {
         QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount));
         QVERIFY(!table->model()->index(0, HistoryModel::Compared).data().toString().isEmpty());
         QVERIFY(w->findChild<QLabel*>("CompareTotal")->text().startsWith("Difference"));
+        if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
+            w->findChild<QTabWidget*>()->setCurrentIndex(1);
+            QTest::qWait(50); // the chart lays itself out on the event loop
+            w->grab().save(stem + "-cost.png");
+        }
 
         // Remove Last, through the form, shows up without being asked; an empty log shows the
         // explanation.
