@@ -1,6 +1,7 @@
 #include "form/calc_support.h"
 
 #include "form/mainform.h"
+#include "records/tariffchecks.h"
 #include "text/errors.h"
 #include "text/values.h"
 
@@ -28,37 +29,10 @@ double intPart(double value) {
 
 namespace {
 constexpr int InvalidCall = 5; // "Invalid procedure call or argument"
-
-// A symbol made of digits or signs could eat part of an amount; such a symbol is left alone.
-bool safeSymbol(const QString& symbol) {
-    if (symbol.isEmpty())
-        return false;
-    for (const QChar c : symbol) {
-        if (c.isDigit() || c == u'-' || c == u'+' || c == u'.' || c == u',')
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 QString withoutSymbol(const MainForm& f, const QString& text) {
-    const QString& prefix = f.CurrencySymbol;
-    if (safeSymbol(prefix) && text.startsWith(prefix))
-        return text.mid(prefix.size());
-    const QString symbol = values::currencySymbol();
-    if (!safeSymbol(symbol))
-        return text;
-    QString t = text;
-    if (t.startsWith(symbol)) {
-        t.remove(0, symbol.size());
-        while (!t.isEmpty() && t.front().isSpace())
-            t.remove(0, 1);
-    } else if (t.endsWith(symbol)) {
-        t.chop(symbol.size());
-        while (!t.isEmpty() && t.back().isSpace())
-            t.chop(1);
-    }
-    return t;
+    return records::withoutSymbol(text, f.CurrencySymbol);
 }
 
 bool vatWording() {
