@@ -1,10 +1,10 @@
 // One Remove Last or one Archive on the logs of a given working directory, for measuring the
 // peak memory from outside: /usr/bin/time -v bench_memory remove|archive|none <dir>.
 // "none" does nothing and gives the bare program's footprint.
-#include "form/mainform.h"
-#include "quiethost.h"
 #include "form/archive.h"
 #include "form/history.h"
+#include "form/mainform.h"
+#include "quiethost.h"
 
 #include <QCoreApplication>
 #include <cstdio>
