@@ -171,6 +171,8 @@ const std::array<const char*, 12> englishLong = {"January",   "February", "March
 // The three-letter month abbreviation: the locale's when all of its abbreviations have
 // three letters, else English, so dd-mmm-yyyy is always 11 characters and reads back.
 QString monthAbbrev(const QLocale& locale, int month) {
+    if (month < 1 || month > 12) // an invalid date has no month
+        return {};
     bool allThree = true;
     for (int m = 1; m <= 12 && allThree; ++m)
         allThree = locale.monthName(m, QLocale::ShortFormat).size() == 3;

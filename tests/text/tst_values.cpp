@@ -258,6 +258,7 @@ void TestValues::fixedDateForms() {
     QCOMPARE(ddMmmYyTime(moment, QLocale("en_GB")), QStringLiteral("05-Dec-26 04:40:50"));
     QCOMPARE(ddMmmYyTime(moment, QLocale("de_DE")), QStringLiteral("05-Dec-26 04:40:50"));
     QCOMPARE(timeOfDay(QTime(16, 5, 0)), QStringLiteral("16:05:00"));
+    QVERIFY(!ddMmmYyyy(QDate(), QLocale("en_GB")).isNull()); // no month: no crash
     QCOMPARE(yymmdd(moment.date()), QStringLiteral("261205"));
     QCOMPARE(shortDate(moment.date(), QLocale("en_US")), QStringLiteral("12/5/26"));
     QCOMPARE(addMonths(QDate(2012, 1, 31), 3), QDate(2012, 4, 30)); // month-end clamping
