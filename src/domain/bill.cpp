@@ -105,16 +105,14 @@ Tariff Tariff::rounded() const {
     return t;
 }
 
-int currencyDecimals(const QLocale& locale) {
-    // The digits after the decimal separator of the locale's own zero amount.
-    const QString zero = locale.toCurrencyString(0.0);
-    const qsizetype at = zero.indexOf(locale.decimalPoint());
-    if (at < 0)
-        return 0;
-    int n = 0;
-    for (qsizetype i = at + 1; i < zero.size() && zero.at(i).isDigit(); ++i)
-        ++n;
-    return n;
+double chargedPeriods(const QDate& from, const QDate& to, PeriodKind period) {
+    if (period == PeriodKind::Quarterly) {
+        // One quarter more for every 91.25 days, shifted by 10 days so that a part quarter
+        // counts once it is more than about 10 days long.
+        const double days = double(values::daysBetween(from, to));
+        return double(float(std::floor((days - 10) / (365.0 / 4)) + 1));
+    }
+    return double(float((to.year() * 12 + to.month()) - (from.year() * 12 + from.month()) + 1));
 }
 
 Bill computeBill(const Tariff& tariff, const MeterReadings& readings, int decimals) {
@@ -132,14 +130,7 @@ Bill computeBill(const Tariff& tariff, const MeterReadings& readings, int decima
 
     Usage& u = b.usage;
     u.days = values::daysBetween(m.date1, m.date2);
-    if (t.period == PeriodKind::Quarterly) {
-        // One quarter more for every 91.25 days, shifted by 10 days so that a part quarter
-        // counts once it is more than about 10 days long.
-        u.periods = double(float(s.whole((double(u.days) - 10) / (365.0 / 4)) + 1));
-    } else {
-        u.periods = double(float((m.date2.year() * 12 + m.date2.month()) -
-                                 (m.date1.year() * 12 + m.date1.month()) + 1));
-    }
+    u.periods = chargedPeriods(m.date1, m.date2, t.period);
 
     u.cheapRate = readings.cheapRate();
     if (u.cheapRate) {

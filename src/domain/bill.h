@@ -118,8 +118,9 @@ class StepError : public RuntimeError {
     int mark_;
 };
 
-// The number of decimals the locale writes money with (2 for £, $ and €, 0 for ¥).
-int currencyDecimals(const QLocale& locale = QLocale());
+// The quarters (months) a bill from `from` to `to` charges: a quarter for every 91.25 days
+// beyond the first ten, or each calendar month touched.
+double chargedPeriods(const QDate& from, const QDate& to, PeriodKind period);
 
 // The bill for the tariff and the readings, with its prediction when the tariff asks for one.
 // Money amounts are rounded to `decimals`. Throws StepError.

@@ -87,7 +87,7 @@ domain::Bill computeBill(MainForm& f) {
     if (!inputs)
         throw RuntimeError(errnum::TypeMismatch, u"Type mismatch"_s);
     try {
-        return domain::computeBill(inputs->tariff, inputs->readings, domain::currencyDecimals());
+        return domain::computeBill(inputs->tariff, inputs->readings, values::currencyDecimals());
     } catch (const domain::StepError& e) {
         f.ErrorLocation = e.mark();
         throw;

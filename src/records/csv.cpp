@@ -19,14 +19,23 @@ QString field(const QString& text, QChar separator) {
     return u'"' + quoted + u'"';
 }
 
+namespace {
+
+void appendRow(QString& out, const QStringList& row) {
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        out += field(row.at(i));
+    }
+    out += u'\n';
+}
+
+} // namespace
+
 QByteArray document(const QList<QStringList>& rows) {
     QString out;
-    for (const QStringList& row : rows) {
-        QStringList fields;
-        for (const QString& f : row)
-            fields << field(f);
-        out += fields.join(u',') + u'\n';
-    }
+    for (const QStringList& row : rows)
+        appendRow(out, row);
     return out.toUtf8();
 }
 
@@ -91,21 +100,32 @@ QString cell(const QVariant& value) {
     if (!value.isValid())
         return QString();
     if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate);
+        return values::isoDate(value.toDate());
     return values::plainNumber(value.toDouble(), QLocale::c());
 }
 
+static_assert(int(Column::From) == 0 && int(Column::To) == 1, "rows start with the dates");
+
 QByteArray historyCsv(const QList<Period>& periods) {
-    QList<QStringList> rows;
-    rows.reserve(periods.size() + 1);
-    rows << columnNames();
+    // Straight into the bytes, with no text per cell: a long history has hundreds of thousands
+    // of cells. Dates and plain numbers never need quoting.
+    QByteArray out;
+    out.reserve((periods.size() + 1) * 128);
+    QString header;
+    appendRow(header, columnNames());
+    out += header.toUtf8();
     for (const Period& p : periods) {
-        QStringList row;
-        for (int c = 0; c < ColumnCount; ++c)
-            row << cell(periodValue(p, Column(c)));
-        rows << row;
+        out += values::isoDate(p.readings.date1).toLatin1();
+        out += ',';
+        out += values::isoDate(p.readings.date2).toLatin1();
+        for (int c = int(Column::To) + 1; c < ColumnCount; ++c) {
+            out += ',';
+            if (const auto v = periodNumber(p, Column(c)))
+                values::appendPlainNumber(out, *v);
+        }
+        out += '\n';
     }
-    return document(rows);
+    return out;
 }
 
 QByteArray comparisonCsv(const Comparison& comparison) {

@@ -74,7 +74,7 @@ std::optional<ImportedHistory> historyWithReadings(const QString& log,
         billformat::BillTexts bill;
         try {
             bill = billformat::billTexts(domain::computeBill(inputs->tariff, inputs->readings,
-                                                             domain::currencyDecimals(locale)),
+                                                             values::currencyDecimals(locale)),
                                          QString(), locale);
         } catch (const RuntimeError&) {
             return std::nullopt;

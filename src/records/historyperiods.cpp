@@ -42,15 +42,23 @@ double number(const QString& text, const QLocale& locale) {
     return values::leadingValue(text, locale);
 }
 
-double money(const QString& text, const QLocale& locale) {
-    return values::leadingValue(withoutSymbol(text, values::currencyPrefix(locale), locale),
-                                locale);
-}
+// The locale's currency prefix and symbol, looked up once per log.
+struct Currency {
+    explicit Currency(const QLocale& locale)
+        : prefix(values::currencyPrefix(locale)), symbol(values::currencySymbol(locale)) {}
+    QString prefix;
+    QString symbol;
+};
 
-} // namespace
-
-std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& locale) {
-    if (!isDataLine(line, locale))
+// The record of a data line (as isDataLine tells them, each column read once).
+std::optional<LogRecord> parseDataLine(QStringView line, const QLocale& locale,
+                                       const Currency& currency) {
+    const auto money = [&](const QString& text) {
+        return values::leadingValue(withoutSymbol(text, currency.prefix, currency.symbol), locale);
+    };
+    const double normal = readingColumn(line, 14, locale);
+    const double cheap = readingColumn(line, 23, locale);
+    if (normal <= 1 && cheap <= 1)
         return std::nullopt;
     const auto date = values::readDate(dateColumn(line), locale);
     if (!date)
@@ -58,41 +66,59 @@ std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& local
     LogRecord r;
     domain::HistoryRecord& h = r.record;
     h.date = *date;
-    h.normalReading = readingColumn(line, 14, locale);
+    h.normalReading = normal;
     if (!line.mid(22, 7).trimmed().isEmpty())
-        h.cheapReading = readingColumn(line, 23, locale);
+        h.cheapReading = cheap;
     r.start = column(line, NormalRate1).isEmpty();
     if (r.start)
         return r;
 
     using namespace domain;
     Tariff& t = h.tariff;
-    t.normalRate1 = money(column(line, NormalRate1), locale);
-    t.normalRate2 = money(column(line, NormalRate2), locale);
+    t.normalRate1 = money(column(line, NormalRate1));
+    t.normalRate2 = money(column(line, NormalRate2));
     t.breakMode = column(line, BreakKind) == u"D"_s ? BreakMode::PerDay : BreakMode::PerPeriod;
     t.breakPoint = number(column(line, BreakPoint), locale);
-    t.cheapRate = money(column(line, CheapRate), locale);
-    h.fixedCharges = money(column(line, FixedTotal), locale);
+    t.cheapRate = money(column(line, CheapRate));
+    h.fixedCharges = money(column(line, FixedTotal));
     t.vat = number(column(line, VatRate), locale);
     const QString disc1 = column(line, Discount1);
     t.discount1Mode = disc1.endsWith(u'%') ? Disc1Mode::Percent : Disc1Mode::Amount;
-    t.discount1 = money(disc1, locale);
+    t.discount1 = money(disc1);
     t.discount2Mode = column(line, Disc2Kind) == u"F"_s ? Disc2Mode::Fixed : Disc2Mode::PerPeriod;
-    t.discount2 = money(column(line, Discount2), locale);
+    t.discount2 = money(column(line, Discount2));
     t.period = column(line, TimeKind) == u"Mon"_s ? PeriodKind::Monthly : PeriodKind::Quarterly;
     return r;
 }
 
+std::optional<domain::Bill> billWith(const domain::Tariff& tariff,
+                                     const domain::MeterReadings& readings, int decimals) {
+    if (!readings.date1.isValid() || !readings.date2.isValid() || readings.date2 <= readings.date1)
+        return std::nullopt;
+    domain::Tariff t = tariff;
+    t.predictionPeriods = 0;
+    try {
+        return domain::computeBill(t, readings, decimals);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& locale) {
+    return parseDataLine(line, locale, Currency(locale));
+}
+
 QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale) {
+    const Currency currency(locale);
     QList<LogRecord> out;
     qsizetype number = 0;
     lines::forEachLine(bytes, [&](QByteArrayView line) {
         ++number;
-        if (!isDataLine(line, locale))
-            return;
         // Only the columns are decoded: an enormous line costs no more than a short one.
         const QString text = lines::decode(line.first(std::min(line.size(), LineWidth)));
-        if (auto r = parseHistoryLine(text, locale)) {
+        if (auto r = parseDataLine(text, locale, currency)) {
             r->line = number;
             out.append(*r);
         }
@@ -103,19 +129,13 @@ QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale) {
 std::optional<domain::Bill> billUnder(const domain::Tariff& tariff,
                                       const domain::MeterReadings& readings,
                                       const QLocale& locale) {
-    if (!readings.date1.isValid() || !readings.date2.isValid() || readings.date2 <= readings.date1)
-        return std::nullopt;
-    domain::Tariff t = tariff;
-    t.predictionPeriods = 0;
-    try {
-        return domain::computeBill(t, readings, domain::currencyDecimals(locale));
-    } catch (const RuntimeError&) {
-        return std::nullopt;
-    }
+    return billWith(tariff, readings, values::currencyDecimals(locale));
 }
 
 QList<Period> historyPeriods(const QList<LogRecord>& records, double co2, const QLocale& locale) {
+    const int decimals = values::currencyDecimals(locale);
     QList<Period> out;
+    out.reserve(records.size());
     for (qsizetype i = 1; i < records.size(); ++i) {
         const LogRecord& from = records.at(i - 1);
         const LogRecord& to = records.at(i);
@@ -133,13 +153,14 @@ QList<Period> historyPeriods(const QList<LogRecord>& records, double co2, const 
         p.tariff.co2 = co2;
         p.tariff.fixedCharge = 0;
         // The line keeps the bill's fixed charges; the charge per period was a two-decimal
-        // amount, which the total over the domain's whole number of periods gives back.
-        if (const auto plain = billUnder(p.tariff, p.readings, locale)) {
-            const double periods = plain->usage.periods;
+        // amount, which the total over the bill's whole number of periods gives back.
+        if (p.readings.date2 > p.readings.date1) {
+            const double periods =
+                domain::chargedPeriods(p.readings.date1, p.readings.date2, p.tariff.period);
             if (periods > 0)
                 p.tariff.fixedCharge = values::roundHalfAway(to.record.fixedCharges / periods, 2);
         }
-        p.bill = billUnder(p.tariff, p.readings, locale);
+        p.bill = billWith(p.tariff, p.readings, decimals);
         out.append(p);
     }
     return out;
@@ -167,27 +188,25 @@ QStringList columnNames() {
     return names;
 }
 
-QVariant periodValue(const Period& p, Column c) {
+std::optional<double> periodNumber(const Period& p, Column c) {
     const domain::MeterReadings& m = p.readings;
-    auto optional = [](const std::optional<double>& v) { return v ? QVariant(*v) : QVariant(); };
     switch (c) {
     case Column::From:
-        return m.date1;
     case Column::To:
-        return m.date2;
+        return std::nullopt;
     case Column::NormalFrom:
         return m.normal1;
     case Column::NormalTo:
         return m.normal2;
     case Column::CheapFrom:
-        return optional(m.cheap1);
+        return m.cheap1;
     case Column::CheapTo:
-        return optional(m.cheap2);
+        return m.cheap2;
     default:
         break;
     }
     if (!p.bill)
-        return QVariant();
+        return std::nullopt;
     const domain::Bill& b = *p.bill;
     switch (c) {
     case Column::Days:
@@ -223,8 +242,17 @@ QVariant periodValue(const Period& p, Column c) {
     case Column::Co2:
         return b.co2;
     default:
-        return QVariant();
+        return std::nullopt;
     }
+}
+
+QVariant periodValue(const Period& p, Column c) {
+    if (c == Column::From)
+        return p.readings.date1;
+    if (c == Column::To)
+        return p.readings.date2;
+    const auto v = periodNumber(p, c);
+    return v ? QVariant(*v) : QVariant();
 }
 
 std::optional<double> ComparedPeriod::difference() const {
@@ -235,13 +263,14 @@ std::optional<double> ComparedPeriod::difference() const {
 
 Comparison compareTariff(const QList<Period>& periods, const domain::Tariff& other,
                          const QLocale& locale) {
+    const int decimals = values::currencyDecimals(locale);
     Comparison c;
     for (const Period& p : periods) {
         ComparedPeriod row;
         row.period = &p;
         if (p.bill)
             row.own = p.bill->costs.total;
-        if (const auto b = billUnder(other, p.readings, locale))
+        if (const auto b = billWith(other, p.readings, decimals))
             row.other = b->costs.total;
         if (row.own && row.other) {
             c.own += *row.own;

@@ -81,6 +81,8 @@ constexpr int ColumnCount = int(Column::Co2) + 1;
 QString columnName(Column c);
 QStringList columnNames();
 QVariant periodValue(const Period& p, Column c);
+// The value of a number column (not From or To), or nothing.
+std::optional<double> periodNumber(const Period& p, Column c);
 
 // Each period priced under its own tariff and under another one.
 struct ComparedPeriod {

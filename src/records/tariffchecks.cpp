@@ -60,7 +60,12 @@ const QStringList moneyFields = {u"CheapR"_s,  u"NormalR1"_s, u"NormalR2"_s,
 QString withoutSymbol(const QString& text, const QString& prefix, const QLocale& locale) {
     if (safeSymbol(prefix) && text.startsWith(prefix))
         return text.mid(prefix.size());
-    const QString symbol = values::currencySymbol(locale);
+    return withoutSymbol(text, prefix, values::currencySymbol(locale));
+}
+
+QString withoutSymbol(const QString& text, const QString& prefix, const QString& symbol) {
+    if (safeSymbol(prefix) && text.startsWith(prefix))
+        return text.mid(prefix.size());
     if (!safeSymbol(symbol))
         return text;
     QString t = text;

@@ -88,6 +88,8 @@ TariffCheck checkTariff(TariffCheckInput in, const QLocale& locale = QLocale());
 // front of or behind the amount. Never removes a digit or a sign.
 QString withoutSymbol(const QString& text, const QString& prefix,
                       const QLocale& locale = QLocale());
+// The same with the locale's symbol given, for many texts in a row.
+QString withoutSymbol(const QString& text, const QString& prefix, const QString& symbol);
 
 struct TariffModes {
     bool perDay = false;

@@ -2,10 +2,12 @@
 
 #include "text/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -42,6 +44,27 @@ Decimal15 toDecimal15(double v) {
     const auto e = s.find('e');
     d.exponent = std::stoi(s.substr(e + 1));
     d.digits = s.substr(0, 1) + s.substr(2, e - 2);
+    return d;
+}
+
+// |v| (not 0, finite) written with 15 significant digits, without allocating.
+struct Scientific15 {
+    std::array<char, 15> digits;
+    int exponent = 0;
+};
+
+Scientific15 scientific15(double v) {
+    Scientific15 d{};
+    std::array<char, 40> buf{};
+    const char* end = std::to_chars(buf.data(), buf.data() + buf.size(), std::abs(v),
+                                    std::chars_format::scientific, 14)
+                          .ptr;
+    d.digits[0] = buf[0];
+    std::copy(buf.begin() + 2, buf.begin() + 16, d.digits.begin() + 1);
+    // "d.ddddddddddddddde+XX": from_chars takes no '+'.
+    std::from_chars(buf.data() + 18, end, d.exponent);
+    if (buf[17] == '-')
+        d.exponent = -d.exponent;
     return d;
 }
 
@@ -101,20 +124,34 @@ int decimalsOf(Fixed f) {
     return 0;
 }
 
+// True when the value is the double nearest to a decimal of at most 15 significant digits and
+// at most `decimals` decimals (0 to 15): writing it with 15 digits and rounding it to those
+// decimals then gives that decimal, which reads back as the value itself. Saves the digit
+// strings for the bulk of amounts (whole units, two-decimal money, six-decimal rates).
+bool shortDecimal(double value, int decimals) {
+    static constexpr std::array<double, 16> scale = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (decimals < 0 || decimals > 15)
+        return false;
+    const double n = value * scale[decimals];
+    // n / scale is the correctly rounded quotient, the double nearest to the decimal n e-d.
+    return std::abs(n) < 1e15 && n == std::trunc(n) && n / scale[decimals] == value;
+}
+
 QChar decimalPoint(const QLocale& locale) {
+    if (locale.language() == QLocale::C) // exports ask for every cell
+        return QLatin1Char('.');
     const QString p = locale.decimalPoint();
     return p.isEmpty() ? QLatin1Char('.') : p.at(0);
 }
 
-int currencyDecimals(const QLocale& locale) {
-    const QString zero = locale.toCurrencyString(0.0);
-    const qsizetype at = zero.indexOf(locale.decimalPoint());
-    if (at < 0)
-        return 0;
-    int n = 0;
-    for (qsizetype i = at + 1; i < zero.size() && zero.at(i).isDigit(); ++i)
-        ++n;
-    return n;
+// Rounding by writing the digits out and reading them back, for values whose digits need no
+// cut (huge ones) or an unusual number of decimals.
+double roundHalfAwayByText(double value, int decimals) {
+    const Decimal15 d = toDecimal15(value);
+    const std::string scaled = scaledRounded(d, decimals);
+    const QString text = withDecimals(scaled, decimals, d.negative, QLatin1Char('.'));
+    return QLocale::c().toDouble(text);
 }
 
 // Removes one currency symbol and the sign around it; returns the bare number text.
@@ -331,8 +368,7 @@ std::optional<QDate> namedDate(QStringView t, const QLocale& locale) {
 
 double leadingValue(const QString& text, const QLocale& locale) {
     const QChar localPoint = decimalPoint(locale);
-    std::string buf;
-    buf.reserve(32);
+    std::string buf; // short numbers stay in the string's own buffer
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto next = [&]() -> QChar {
@@ -415,45 +451,107 @@ double checked(double value) {
     return value;
 }
 
-QString plainNumber(double value, const QLocale& locale) {
-    if (std::isnan(value))
-        return QStringLiteral("NaN");
-    if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
-    const Decimal15 d = toDecimal15(value);
-    if (d.digits.empty())
-        return QStringLiteral("0");
-    const QChar point = decimalPoint(locale);
-    std::string digits = d.digits;
-    digits.erase(digits.find_last_not_of('0') + 1);
-    QString out;
+namespace {
+
+// plainNumber with a full stop, into a buffer: exports write hundreds of thousands of these.
+using PlainText = std::array<char, 48>;
+int writePlain(double value, PlainText& out) {
+    int k = 0;
+    auto put = [&](char c) { out[k++] = c; };
+    auto putText = [&](const char* text) {
+        while (*text)
+            put(*text++);
+    };
+    if (std::isnan(value)) {
+        putText("NaN");
+        return k;
+    }
+    if (std::isinf(value)) {
+        putText(value < 0 ? "-Infinity" : "Infinity");
+        return k;
+    }
+    if (value == 0) {
+        put('0');
+        return k;
+    }
+    if (std::abs(value) >= 1e-4 && shortDecimal(value, 6)) {
+        // At most six decimals: the digits of the whole millionths, no general conversion.
+        const auto millionths = qint64(std::abs(value) * 1e6);
+        if (value < 0)
+            put('-');
+        k = int(std::to_chars(out.data() + k, out.data() + out.size(), millionths / 1000000).ptr -
+                out.data());
+        if (qint64 fraction = millionths % 1000000) {
+            put('.');
+            for (qint64 unit = 100000; fraction != 0; unit /= 10) {
+                put(char('0' + fraction / unit));
+                fraction %= unit;
+            }
+        }
+        return k;
+    }
+    const Scientific15 d = scientific15(value);
+    int n = 15;
+    while (n > 1 && d.digits[n - 1] == '0')
+        --n;
+    auto putDigits = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            put(d.digits[i]);
+    };
+    if (value < 0)
+        put('-');
     if (d.exponent >= 15 || d.exponent < -4) {
-        out = QString::fromLatin1(digits.substr(0, 1));
-        if (digits.size() > 1)
-            out += point + QString::fromLatin1(digits.substr(1));
+        put(d.digits[0]);
+        if (n > 1) {
+            put('.');
+            putDigits(1, n);
+        }
+        put('E');
+        put(d.exponent < 0 ? '-' : '+');
         const int e = std::abs(d.exponent);
-        out += QStringLiteral("E%1%2")
-                   .arg(d.exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                   .arg(e, 2, 10, QLatin1Char('0'));
+        if (e < 10)
+            put('0');
+        k = int(std::to_chars(out.data() + k, out.data() + out.size(), e).ptr - out.data());
     } else if (d.exponent < 0) {
-        out = QStringLiteral("0") + point + QString(-d.exponent - 1, QLatin1Char('0')) +
-              QString::fromLatin1(digits);
+        put('0');
+        put('.');
+        for (int i = 0; i < -d.exponent - 1; ++i)
+            put('0');
+        putDigits(0, n);
     } else {
         const int intDigits = d.exponent + 1;
-        if (int(digits.size()) <= intDigits) {
-            out =
-                QString::fromLatin1(digits) + QString(intDigits - digits.size(), QLatin1Char('0'));
-        } else {
-            out = QString::fromLatin1(digits.substr(0, intDigits)) + point +
-                  QString::fromLatin1(digits.substr(intDigits));
+        putDigits(0, std::min(n, intDigits));
+        for (int i = n; i < intDigits; ++i)
+            put('0');
+        if (n > intDigits) {
+            put('.');
+            putDigits(intDigits, n);
         }
     }
-    return d.negative ? QLatin1Char('-') + out : out;
+    return k;
+}
+
+} // namespace
+
+QString plainNumber(double value, const QLocale& locale) {
+    PlainText buffer;
+    QString text = QString::fromLatin1(buffer.data(), writePlain(value, buffer));
+    const QChar point = decimalPoint(locale);
+    if (point != QLatin1Char('.') && std::isfinite(value))
+        text.replace(QLatin1Char('.'), point);
+    return text;
+}
+
+void appendPlainNumber(QByteArray& out, double value) {
+    PlainText buffer;
+    out.append(buffer.data(), writePlain(value, buffer));
 }
 
 double round15(double value) {
     if (value == 0 || !std::isfinite(value))
         return value == 0 ? 0.0 : value;
+    if (shortDecimal(value, 6))
+        return value;
     std::array<char, 40> buf{};
     const auto end =
         std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific, 14)
@@ -466,10 +564,36 @@ double round15(double value) {
 double roundHalfAway(double value, int decimals) {
     if (!std::isfinite(value))
         return value;
-    const Decimal15 d = toDecimal15(value);
-    const std::string scaled = scaledRounded(d, decimals);
-    const QString text = withDecimals(scaled, decimals, d.negative, QLatin1Char('.'));
-    return QLocale::c().toDouble(text);
+    if (value == 0)
+        return 0.0;
+    if (shortDecimal(value, decimals))
+        return value;
+    // The 15 digits as an integer, cut below the last decimal kept: no texts on the way, as
+    // the history reprices every period's tariff and bill with this.
+    const Scientific15 d = scientific15(value);
+    const int cut = 14 - d.exponent - decimals; // mantissa digits below the last decimal kept
+    if (cut <= 0 || decimals < 0 || decimals > 300)
+        return roundHalfAwayByText(value, decimals); // nothing to cut, or far out of range
+    std::uint64_t kept = 0;
+    if (cut <= 15) {
+        std::uint64_t mantissa = 0;
+        for (char c : d.digits)
+            mantissa = mantissa * 10 + std::uint64_t(c - '0');
+        std::uint64_t scale = 1;
+        for (int i = 0; i < cut; ++i)
+            scale *= 10;
+        kept = mantissa / scale + (mantissa % scale >= scale / 2 ? 1 : 0);
+    }
+    if (kept == 0)
+        return 0.0;
+    std::array<char, 40> text{};
+    char* end = std::to_chars(text.data(), text.data() + 24, kept).ptr;
+    *end++ = 'e';
+    *end++ = '-';
+    end = std::to_chars(end, text.data() + text.size(), decimals).ptr;
+    double out = 0;
+    std::from_chars(text.data(), end, out);
+    return value < 0 ? -out : out;
 }
 
 QString fixed(double value, Fixed format, const QLocale& locale) {
@@ -483,6 +607,18 @@ QString fixed(double value, Fixed format, const QLocale& locale) {
 QString fixedText(const QString& text, Fixed format, const QLocale& locale) {
     const auto v = parseNumber(text, locale);
     return v ? fixed(*v, format, locale) : text;
+}
+
+int currencyDecimals(const QLocale& locale) {
+    // The digits after the decimal separator of the locale's own zero amount.
+    const QString zero = locale.toCurrencyString(0.0);
+    const qsizetype at = zero.indexOf(locale.decimalPoint());
+    if (at < 0)
+        return 0;
+    int n = 0;
+    for (qsizetype i = at + 1; i < zero.size() && zero.at(i).isDigit(); ++i)
+        ++n;
+    return n;
 }
 
 QString currency(double value, const QLocale& locale) {
@@ -562,6 +698,25 @@ QString timeOfDay(const QTime& time) {
 
 QString yymmdd(const QDate& date) {
     return date.toString(QStringLiteral("yyMMdd"));
+}
+
+QString isoDate(const QDate& date) {
+    const int year = date.year();
+    if (!date.isValid() || year < 0 || year > 9999)
+        return date.toString(Qt::ISODate);
+    // Digit by digit: exports write one per period, and the general formatter is slow.
+    const auto digit = [](int v) { return char('0' + v % 10); };
+    const std::array<char, 10> text = {digit(year / 1000),
+                                       digit(year / 100),
+                                       digit(year / 10),
+                                       digit(year),
+                                       '-',
+                                       digit(date.month() / 10),
+                                       digit(date.month()),
+                                       '-',
+                                       digit(date.day() / 10),
+                                       digit(date.day())};
+    return QString::fromLatin1(text.data(), text.size());
 }
 
 QDate addMonths(const QDate& date, int months) {

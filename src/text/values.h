@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -28,6 +29,8 @@ double checked(double value);
 // Up to 15 significant digits, locale decimal separator, no grouping; exponent form for
 // very large and very small numbers ("1E+16", "1E-05").
 QString plainNumber(double value, const QLocale& locale = QLocale());
+// plainNumber in the C locale appended to bytes: numbers in data files written in bulk.
+void appendPlainNumber(QByteArray& out, double value);
 
 // Named formats. Halves round away from zero on the value written with 15 significant digits.
 enum class Fixed { Zero, One, Two, Six }; // "0", "0.0", "0.00", "0.000000"
@@ -42,6 +45,9 @@ double round15(double value);
 
 // Rounds to the given number of decimals, halves away from zero (15 significant digits).
 double roundHalfAway(double value, int decimals);
+
+// The decimals of the locale's currency form (2 for £ and €, 0 for ¥).
+int currencyDecimals(const QLocale& locale = QLocale());
 
 // "Currency": the locale's currency form; a negative amount has the minus sign in front
 // of everything (-£5.00, -5,00 €).
@@ -72,6 +78,7 @@ QString ddMmmYyTime(const QDateTime& moment,
                     const QLocale& locale = QLocale()); // "dd-mmm-yy hh:mm:ss"
 QString timeOfDay(const QTime& time);                   // "hh:mm:ss", 24-hour
 QString yymmdd(const QDate& date);                      // archive and backup names
+QString isoDate(const QDate& date);                     // "yyyy-mm-dd"
 
 // Calendar arithmetic: months added with month-end clamping; whole-day difference.
 QDate addMonths(const QDate& date, int months);

@@ -83,7 +83,7 @@ void TestDomain::workedExample() {
     t.co2 = 0.5;
     t.discount2 = disc2;
     t.discount2Mode = domain::Disc2Mode::Fixed;
-    const auto bill = domain::computeBill(t, readings(units), domain::currencyDecimals(l));
+    const auto bill = domain::computeBill(t, readings(units), values::currencyDecimals(l));
     const auto b = billformat::billTexts(bill, {}, l);
     QStringList shown;
     for (const char* name : {"NR1Cost", "VCost", "TVCost", "CDay"})
@@ -313,7 +313,7 @@ void TestDomain::sameAsForm() {
     for (const char* name : locales) {
         LocaleScope scope(name);
         const QLocale l;
-        const int decimals = domain::currencyDecimals(l);
+        const int decimals = values::currencyDecimals(l);
         int accepted = 0;
         for (int i = 0; i < PerLocale; ++i) {
             const Case c = gen.next(l);

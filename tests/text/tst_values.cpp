@@ -1,8 +1,10 @@
 #include "text/errors.h"
 #include "text/values.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <cfloat>
+#include <cmath>
 
 using namespace values;
 
@@ -16,6 +18,8 @@ class TestValues : public QObject {
     void strict();
     void plain_data();
     void plain();
+    void roundingAsText_data();
+    void roundingAsText();
     void fixedFormats_data();
     void fixedFormats();
     void currencyForms_data();
@@ -118,6 +122,10 @@ void TestValues::plain_data() {
     QTest::newRow("small") << "en_GB" << 0.0001 << "0.0001";
     QTest::newRow("smaller") << "en_GB" << 0.00001 << "1E-05";
     QTest::newRow("huge") << "en_GB" << 1e308 << "1E+308";
+    QTest::newRow("six decimals") << "en_GB" << 0.007875 << "0.007875";
+    QTest::newRow("seven decimals") << "en_GB" << 0.0078751 << "0.0078751";
+    QTest::newRow("third") << "en_GB" << 1.0 / 3 << "0.333333333333333";
+    QTest::newRow("billions and a half") << "en_GB" << -1e9 - 0.5 << "-1000000000.5";
     QTest::newRow("comma locale") << "de_DE" << 17.5 << "17,5";
 }
 // clang-format on
@@ -129,6 +137,38 @@ void TestValues::plain() {
     const QLocale l(locale);
     QCOMPARE(plainNumber(value, l), expected);
     QCOMPARE(strictValue(expected, l), value == 0 ? 0.0 : value);
+    QByteArray bytes = "x";
+    appendPlainNumber(bytes, value);
+    QCOMPARE(bytes, "x" + plainNumber(value, QLocale::c()).toLatin1());
+}
+
+void TestValues::roundingAsText_data() {
+    QTest::addColumn<double>("magnitude");
+    for (double m : {1e-9, 1e-4, 0.01, 1.0, 150.0, 1e5, 1e9, 1e13, 1e16})
+        QTest::newRow(qPrintable(QString::number(m))) << m;
+}
+
+// The numeric roundings give what writing the digits out and reading them back gives.
+void TestValues::roundingAsText() {
+    QFETCH(double, magnitude);
+    const QLocale c = QLocale::c();
+    QRandomGenerator random(42);
+    for (int i = 0; i < 3000; ++i) {
+        // Half are amounts as the bill makes them: a six-decimal rate times whole units.
+        const double v = i % 2 ? magnitude * (random.generateDouble() - 0.3)
+                               : random.bounded(1000000) / 1e6 * std::round(magnitude);
+        // Exactly equal, not merely close as QCOMPARE takes doubles.
+        const auto same = [&](double got, const QString& text) {
+            if (got != c.toDouble(text))
+                QFAIL(qPrintable(QStringLiteral("%1: %2 is not %3")
+                                     .arg(v, 0, 'g', 17)
+                                     .arg(got, 0, 'g', 17)
+                                     .arg(text)));
+        };
+        same(round15(v), plainNumber(v, c));
+        for (Fixed f : {Fixed::Zero, Fixed::One, Fixed::Two, Fixed::Six})
+            same(roundHalfAway(v, f == Fixed::Six ? 6 : int(f)), fixed(v, f, c));
+    }
 }
 
 // clang-format off

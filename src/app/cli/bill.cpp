@@ -209,7 +209,7 @@ CommandResult bill(const Context& context, const Options& options) {
     const QString notes = options.value(u"notes"_s);
     domain::Bill computed;
     try {
-        computed = domain::computeBill(read->tariff, read->readings, domain::currencyDecimals());
+        computed = domain::computeBill(read->tariff, read->readings, values::currencyDecimals());
     } catch (const domain::StepError& e) {
         err(u"Calculation Error: "_s + e.description());
         return {Refused};
