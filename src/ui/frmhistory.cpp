@@ -64,6 +64,9 @@ class HistoryWindow : public QWidget {
         table_->setSelectionBehavior(QAbstractItemView::SelectRows);
         table_->verticalHeader()->hide();
         table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        // Widths from the shown rows and a sample around them, not from a thousand: the rows
+        // of one column are alike, and a long history then opens without a pause.
+        table_->horizontalHeader()->setResizeContentsPrecision(100);
         table_->horizontalHeader()->setStretchLastSection(true);
 
         charts_ = new QTabWidget(this);
