@@ -110,9 +110,11 @@ std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& local
     return parseDataLine(line, locale, Currency(locale));
 }
 
-QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale) {
+namespace {
+
+// Calls `f` with each data line's record, in file order.
+template <class F> void forEachRecord(QByteArrayView bytes, const QLocale& locale, F f) {
     const Currency currency(locale);
-    QList<LogRecord> out;
     qsizetype number = 0;
     lines::forEachLine(bytes, [&](QByteArrayView line) {
         ++number;
@@ -120,9 +122,43 @@ QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale) {
         const QString text = lines::decode(line.first(std::min(line.size(), LineWidth)));
         if (auto r = parseDataLine(text, locale, currency)) {
             r->line = number;
-            out.append(*r);
+            f(*r);
         }
     });
+}
+
+// The period from one record to the next, appended, unless the next one starts anew.
+void appendPeriod(QList<Period>& out, const LogRecord& from, const LogRecord& to, double co2,
+                  int decimals) {
+    if (to.start)
+        return;                    // a new start: no period ends here
+    Period& p = out.emplaceBack(); // in place: a long history has many and they are large
+    p.line = to.line;
+    p.readings.date1 = from.record.date;
+    p.readings.date2 = to.record.date;
+    p.readings.normal1 = from.record.normalReading;
+    p.readings.normal2 = to.record.normalReading;
+    p.readings.cheap1 = from.record.cheapReading;
+    p.readings.cheap2 = to.record.cheapReading;
+    p.tariff = to.record.tariff;
+    p.tariff.co2 = co2;
+    p.tariff.fixedCharge = 0;
+    // The line keeps the bill's fixed charges; the charge per period was a two-decimal amount,
+    // which the total over the bill's whole number of periods gives back.
+    if (p.readings.date2 > p.readings.date1) {
+        const double periods =
+            domain::chargedPeriods(p.readings.date1, p.readings.date2, p.tariff.period);
+        if (periods > 0)
+            p.tariff.fixedCharge = values::roundHalfAway(to.record.fixedCharges / periods, 2);
+    }
+    p.bill = billWith(p.tariff, p.readings, decimals);
+}
+
+} // namespace
+
+QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale) {
+    QList<LogRecord> out;
+    forEachRecord(bytes, locale, [&](const LogRecord& r) { out.append(r); });
     return out;
 }
 
@@ -136,33 +172,21 @@ QList<Period> historyPeriods(const QList<LogRecord>& records, double co2, const 
     const int decimals = values::currencyDecimals(locale);
     QList<Period> out;
     out.reserve(records.size());
-    for (qsizetype i = 1; i < records.size(); ++i) {
-        const LogRecord& from = records.at(i - 1);
-        const LogRecord& to = records.at(i);
-        if (to.start)
-            continue; // a new start: no period ends here
-        Period p;
-        p.line = to.line;
-        p.readings.date1 = from.record.date;
-        p.readings.date2 = to.record.date;
-        p.readings.normal1 = from.record.normalReading;
-        p.readings.normal2 = to.record.normalReading;
-        p.readings.cheap1 = from.record.cheapReading;
-        p.readings.cheap2 = to.record.cheapReading;
-        p.tariff = to.record.tariff;
-        p.tariff.co2 = co2;
-        p.tariff.fixedCharge = 0;
-        // The line keeps the bill's fixed charges; the charge per period was a two-decimal
-        // amount, which the total over the bill's whole number of periods gives back.
-        if (p.readings.date2 > p.readings.date1) {
-            const double periods =
-                domain::chargedPeriods(p.readings.date1, p.readings.date2, p.tariff.period);
-            if (periods > 0)
-                p.tariff.fixedCharge = values::roundHalfAway(to.record.fixedCharges / periods, 2);
-        }
-        p.bill = billWith(p.tariff, p.readings, decimals);
-        out.append(p);
-    }
+    for (qsizetype i = 1; i < records.size(); ++i)
+        appendPeriod(out, records.at(i - 1), records.at(i), co2, decimals);
+    return out;
+}
+
+QList<Period> historyPeriods(QByteArrayView bytes, double co2, const QLocale& locale) {
+    const int decimals = values::currencyDecimals(locale);
+    QList<Period> out;
+    out.reserve(bytes.size() / (LineWidth + 2) + 1); // about one a full-width line
+    std::optional<LogRecord> previous;
+    forEachRecord(bytes, locale, [&](const LogRecord& r) {
+        if (previous)
+            appendPeriod(out, *previous, r, co2, decimals);
+        previous = r;
+    });
     return out;
 }
 

@@ -43,6 +43,8 @@ struct Period {
 // The fixed charge per period that makes the bill's total fixed charges the stored amount.
 QList<Period> historyPeriods(const QList<LogRecord>& records, double co2,
                              const QLocale& locale = QLocale());
+// The same straight from the log's bytes, without the records kept in between.
+QList<Period> historyPeriods(QByteArrayView bytes, double co2, const QLocale& locale = QLocale());
 
 // The bill of a period's readings under another tariff (its prediction left out).
 std::optional<domain::Bill> billUnder(const domain::Tariff& tariff,

@@ -141,8 +141,16 @@ bool shortDecimal(double value, int decimals) {
 QChar decimalPoint(const QLocale& locale) {
     if (locale.language() == QLocale::C) // exports ask for every cell
         return QLatin1Char('.');
-    const QString p = locale.decimalPoint();
-    return p.isEmpty() ? QLatin1Char('.') : p.at(0);
+    // Kept for the locale asked about last: reading a log asks for each of its numbers, and
+    // the user's locale answers through the system's settings each time.
+    thread_local QLocale last = QLocale::c();
+    thread_local QChar point = QLatin1Char('.');
+    if (locale != last) {
+        const QString p = locale.decimalPoint();
+        point = p.isEmpty() ? QLatin1Char('.') : p.at(0);
+        last = locale;
+    }
+    return point;
 }
 
 // Rounding by writing the digits out and reading them back, for values whose digits need no

@@ -11,7 +11,7 @@ QList<records::Period> savedPeriods(const MainForm& f) {
     if (!bytes)
         return {};
     const QString co2 = f.text(QStringLiteral("CO2"));
-    return records::historyPeriods(records::parseHistory(*bytes),
+    return records::historyPeriods(QByteArrayView(*bytes),
                                    values::readsAsNumber(co2) ? values::strictValue(co2) : 0.0);
 }
 
@@ -41,7 +41,7 @@ PeriodFigures periodFigures(const records::Period& period) {
 }
 
 std::vector<PeriodFigures> periodsFromLog(QByteArrayView log, double co2, const QLocale& locale) {
-    return periodFigures(records::historyPeriods(records::parseHistory(log, locale), co2, locale));
+    return periodFigures(records::historyPeriods(log, co2, locale));
 }
 
 std::vector<PeriodFigures> periodFigures(const QList<records::Period>& periods) {

@@ -124,6 +124,7 @@ class TestHistCore : public QObject {
         const auto parsed = parseHistory(bytes);
         QCOMPARE(parsed.size(), records);
         QCOMPARE(historyPeriods(parsed, 0.43).size(), periods);
+        QCOMPARE(historyPeriods(QByteArrayView(bytes), 0.43).size(), periods);
     }
 
     // Saves through the form; every period's figures are those of the report saved for it.
@@ -156,7 +157,8 @@ class TestHistCore : public QObject {
             saved.append({ws.f.text("TVCost"), ws.f.text("TSCharge"), ws.f.text("VCost"),
                           ws.f.text("NR2Cost"), ws.f.text("TCO2"), ws.f.text("TDays")});
         }
-        const auto periods = historyPeriods(parseHistory(ws.read("Log/Voltrake_H.log")), 0.43);
+        const QByteArray log = ws.read("Log/Voltrake_H.log");
+        const auto periods = historyPeriods(QByteArrayView(log), 0.43);
         QCOMPARE(periods.size(), inputs.size());
         for (int i = 0; i < periods.size(); ++i) {
             const Period& p = periods.at(i);

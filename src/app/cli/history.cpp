@@ -30,15 +30,10 @@ Periods readPeriods(const Context& context, double co2) {
     const QString path = context.path(HistoryLog);
     if (!files::fileExists(path))
         return {fileError(path, u"The history log does not exist."_s), {}};
-    QList<records::LogRecord> logRecords;
-    {
-        // The bytes go before the periods are made: a long log's periods need the memory.
-        const auto bytes = files::readAll(path);
-        if (!bytes)
-            return {fileError(path, u"Unable to read the history log."_s), {}};
-        logRecords = records::parseHistory(*bytes);
-    }
-    return {Done, records::historyPeriods(logRecords, co2)};
+    const auto bytes = files::readAll(path);
+    if (!bytes)
+        return {fileError(path, u"Unable to read the history log."_s), {}};
+    return {Done, records::historyPeriods(QByteArrayView(*bytes), co2)};
 }
 
 // The tariff of a configuration file, or the exit after its message.
