@@ -151,7 +151,9 @@ void appendPeriod(QList<Period>& out, const LogRecord& from, const LogRecord& to
         if (periods > 0)
             p.tariff.fixedCharge = values::roundHalfAway(to.record.fixedCharges / periods, 2);
     }
-    p.bill = billWith(p.tariff, p.readings, decimals);
+    if (const auto bill = billWith(p.tariff, p.readings, decimals))
+        p.bill =
+            PeriodBill{bill->usage, bill->costs, bill->co2, bill->unitsPerDay, bill->costPerDay};
 }
 
 } // namespace
@@ -231,7 +233,7 @@ std::optional<double> periodNumber(const Period& p, Column c) {
     }
     if (!p.bill)
         return std::nullopt;
-    const domain::Bill& b = *p.bill;
+    const PeriodBill& b = *p.bill;
     switch (c) {
     case Column::Days:
         return double(b.usage.days);

@@ -33,10 +33,20 @@ std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& local
 // closing record's tariff, with the fixed charge per period taken back from the line's total
 // and the given CO2 factor; empty when the two records make no bill (a date not after the
 // other, a reading out of range).
+// What a period's bill comes to: the bill without the tariff and readings the period keeps
+// once, and without a prediction (a long history holds many periods).
+struct PeriodBill {
+    domain::Usage usage;
+    domain::Costs costs;
+    double co2 = 0;
+    double unitsPerDay = 0;
+    double costPerDay = 0;
+};
+
 struct Period {
     domain::MeterReadings readings;
     domain::Tariff tariff; // the closing record's, per period
-    std::optional<domain::Bill> bill;
+    std::optional<PeriodBill> bill;
     qsizetype line = 0; // the closing record's line
 };
 

@@ -16,7 +16,7 @@ QList<records::Period> savedPeriods(const MainForm& f) {
 }
 
 PeriodFigures periodFigures(const records::Period& period) {
-    const domain::Bill& bill = *period.bill;
+    const records::PeriodBill& bill = *period.bill;
     PeriodFigures p;
     p.from = period.readings.date1;
     p.to = period.readings.date2;
