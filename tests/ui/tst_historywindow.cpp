@@ -349,6 +349,7 @@ class TestHistoryWindow : public QObject {
                                         {QPalette::ButtonText, QColor(230, 230, 230)}})
                 dark.setColor(role, colour);
             w->setPalette(dark);
+            QCoreApplication::processEvents(); // the charts lay out their legends
             w->grab().save(stem + "-dark.png");
             w->setPalette(QPalette());
         }
