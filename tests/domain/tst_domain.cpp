@@ -15,16 +15,6 @@
 
 using domain::Tariff;
 
-class TestDomain : public QObject {
-    Q_OBJECT
-  private slots:
-    void workedExample_data();
-    void workedExample();
-    void stepFailure_data();
-    void stepFailure();
-    void sameAsForm();
-};
-
 namespace {
 
 const QStringList Inputs =
@@ -46,82 +36,6 @@ domain::MeterReadings readings(int units) {
     m.normal2 = 1000 + units;
     return m;
 }
-
-} // namespace
-
-// Quarterly, 91 days, Normal Rate 1 only, CO2 0.5: the money texts in the locale.
-void TestDomain::workedExample_data() {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<double>("rate");
-    QTest::addColumn<int>("units");
-    QTest::addColumn<double>("vat");
-    QTest::addColumn<double>("disc2");     // fixed
-    QTest::addColumn<QString>("expected"); // NR1Cost VCost TVCost CDay, "*" marks a credit
-    // The rate cost is rounded to pence before VAT: plain doubles would give £148.30.
-    QTest::newRow("rate cost rounded")
-        << "en_GB" << 0.141234 << 1000 << 5.0 << 0.0 << "£141.23 £7.06 £148.29 £1.63";
-    QTest::newRow("de_DE") << "de_DE" << 0.141234 << 1000 << 5.0 << 0.0
-                           << "141,23_€ 7,06_€ 148,29_€ 1,63_€";
-    // 0.1412345 rounds up to 0.141235; 1000 units cost 141.235, a half that goes up.
-    QTest::newRow("halves away from zero")
-        << "en_US" << 0.1412345 << 1000 << 0.0 << 0.0 << "$141.24  $141.24 $1.55";
-    QTest::newRow("credit") << "en_GB" << 0.05 << 10 << 0.0 << 99.0 << "£0.50  £98.50* £-1.08";
-    QTest::newRow("C locale") << "C" << 0.1 << 105 << 20.0 << 0.0 << "10.50 2.10 12.60 0.14";
-}
-
-void TestDomain::workedExample() {
-    QFETCH(QString, locale);
-    QFETCH(double, rate);
-    QFETCH(int, units);
-    QFETCH(double, vat);
-    QFETCH(double, disc2);
-    QFETCH(QString, expected);
-    const QLocale l(locale);
-    Tariff t;
-    t.normalRate1 = rate;
-    t.vat = vat;
-    t.co2 = 0.5;
-    t.discount2 = disc2;
-    t.discount2Mode = domain::Disc2Mode::Fixed;
-    const auto bill = domain::computeBill(t, readings(units), values::currencyDecimals(l));
-    const auto b = billformat::billTexts(bill, {}, l);
-    QStringList shown;
-    for (const char* name : {"NR1Cost", "VCost", "TVCost", "CDay"})
-        shown << b.t(name) + (b.credit.value(name) ? "*" : "");
-    QCOMPARE(shown.join(' '), expected.replace('_', QChar(0x00A0)));
-}
-
-// A step that cannot finish reports the progress mark of its step.
-void TestDomain::stepFailure_data() {
-    QTest::addColumn<double>("rate"); // cheap rate, on 1 unit
-    QTest::addColumn<double>("periods");
-    QTest::addColumn<int>("mark");
-    QTest::newRow("rate not finite") << qInf() << 0.0 << 103;
-    QTest::newRow("prediction beyond the calendar") << 0.1 << 1e9 << 104;
-    // 1 unit costs the largest amount; the 4 units of a year's prediction cannot.
-    QTest::newRow("predicted cost not finite") << 1e308 << 4.0 << 105;
-}
-
-void TestDomain::stepFailure() {
-    QFETCH(double, rate);
-    QFETCH(double, periods);
-    QFETCH(int, mark);
-    Tariff t;
-    t.normalRate1 = 0.1;
-    t.cheapRate = rate;
-    t.predictionPeriods = periods;
-    auto m = readings(1000);
-    m.cheap1 = 10;
-    m.cheap2 = 11;
-    try {
-        domain::computeBill(t, m, 2);
-        QFAIL("no failure");
-    } catch (const domain::StepError& e) {
-        QCOMPARE(e.mark(), mark);
-    }
-}
-
-namespace {
 
 // One generated calculation: the texts a user types and the values they stand for.
 struct Case {
@@ -296,84 +210,162 @@ QStringList recordedOutputs() {
 
 } // namespace
 
-// Generated calculations through the window and through the domain give the same texts, and
-// the same texts as the window gave when it still did the arithmetic on its fields.
-void TestDomain::sameAsForm() {
-    const char* locales[] = {"en_GB", "en_US", "de_DE", "C"};
-    constexpr int PerLocale = 2600;
-    Generator gen(20121);
-    QTemporaryDir dir;
-    ScriptedHost host;
-    QStringList failures;
-    int credits = 0, largest = 0, cheap = 0;
-    const QString recordTo = qEnvironmentVariable("VOLTRAKE_RECORD_FORM_OUTPUTS");
-    const QStringList recorded = recordTo.isEmpty() ? recordedOutputs() : QStringList();
-    QVERIFY2(!recordTo.isEmpty() || recorded.size() == 4 * PerLocale, "recorded outputs missing");
-    QStringList outputs;
-    for (const char* name : locales) {
-        LocaleScope scope(name);
-        const QLocale l;
-        const int decimals = values::currencyDecimals(l);
-        int accepted = 0;
-        for (int i = 0; i < PerLocale; ++i) {
-            const Case c = gen.next(l);
-            MainForm f(host);
-            f.baseDir = dir.path();
-            host.boxes.clear();
-            SetTaxWording(f);
-            for (const QString& box : c.ticked)
-                f.userSetChecked(box.mid(box.startsWith('!') ? 1 : 0), !box.startsWith('!'));
-            for (const QString& field : c.typed)
-                f.userSetText(field.section('=', 0, 0), field.section('=', 1));
-            f.buttonClicked("Calc");
-            QVERIFY(!host.ended);
-            const bool refused = !host.boxes.isEmpty();
-            outputs << (refused ? QStringLiteral("-") : outputDigest(f));
-            if (recordTo.isEmpty() && outputs.last() != recorded.value(outputs.size() - 1) &&
-                failures.size() < 5)
-                failures << QString(name) + " case " + QString::number(i) +
-                                " differs from the recorded window output";
-            if (refused)
-                continue;
-            ++accepted;
-            const domain::Bill bill = domain::computeBill(c.tariff, c.readings, decimals);
-            QStringList diff = differences(f, billformat::billTexts(bill, c.notes), host);
-            // The texts the window shows read back into the same bill.
-            QMap<QString, QString> texts;
-            for (const QString& input : Inputs)
-                texts[input] = f.text(input);
-            const auto again =
-                billformat::inputsFromTexts(texts, {f.ticked("DRate"), f.ticked("Period"),
-                                                    f.ticked("Disc1P"), f.ticked("Disc2F")});
-            if (!again)
-                diff << "inputs do not read back";
-            else
-                diff << differences(
-                    f,
-                    billformat::billTexts(
-                        domain::computeBill(again->tariff, again->readings, decimals), c.notes),
-                    host);
-            credits += bill.costs.total < 0;
-            cheap += bill.usage.cheapRate;
-            largest += c.tariff.predictionPeriods == (f.ticked("Period") ? 12 : 4);
-            if (!diff.isEmpty() && failures.size() < 5)
-                failures << QString(name) + " case " + QString::number(i) + " typed " +
-                                c.typed.join(';') + ' ' + c.ticked.join(';') + "\n  " +
-                                diff.join("\n  ");
+class TestDomain : public QObject {
+    Q_OBJECT
+  private slots:
+    // Quarterly, 91 days, Normal Rate 1 only, CO2 0.5: the money texts in the locale.
+    void workedExample_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("units");
+        QTest::addColumn<double>("vat");
+        QTest::addColumn<double>("disc2");     // fixed
+        QTest::addColumn<QString>("expected"); // NR1Cost VCost TVCost CDay, "*" marks a credit
+        // The rate cost is rounded to pence before VAT: plain doubles would give £148.30.
+        QTest::newRow("rate cost rounded")
+            << "en_GB" << 0.141234 << 1000 << 5.0 << 0.0 << "£141.23 £7.06 £148.29 £1.63";
+        QTest::newRow("de_DE") << "de_DE" << 0.141234 << 1000 << 5.0 << 0.0
+                               << "141,23_€ 7,06_€ 148,29_€ 1,63_€";
+        // 0.1412345 rounds up to 0.141235; 1000 units cost 141.235, a half that goes up.
+        QTest::newRow("halves away from zero")
+            << "en_US" << 0.1412345 << 1000 << 0.0 << 0.0 << "$141.24  $141.24 $1.55";
+        QTest::newRow("credit") << "en_GB" << 0.05 << 10 << 0.0 << 99.0 << "£0.50  £98.50* £-1.08";
+        QTest::newRow("C locale") << "C" << 0.1 << 105 << 20.0 << 0.0 << "10.50 2.10 12.60 0.14";
+    }
+
+    void workedExample() {
+        QFETCH(QString, locale);
+        QFETCH(double, rate);
+        QFETCH(int, units);
+        QFETCH(double, vat);
+        QFETCH(double, disc2);
+        QFETCH(QString, expected);
+        const QLocale l(locale);
+        Tariff t;
+        t.normalRate1 = rate;
+        t.vat = vat;
+        t.co2 = 0.5;
+        t.discount2 = disc2;
+        t.discount2Mode = domain::Disc2Mode::Fixed;
+        const auto bill = domain::computeBill(t, readings(units), values::currencyDecimals(l));
+        const auto b = billformat::billTexts(bill, {}, l);
+        QStringList shown;
+        for (const char* name : {"NR1Cost", "VCost", "TVCost", "CDay"})
+            shown << b.t(name) + (b.credit.value(name) ? "*" : "");
+        QCOMPARE(shown.join(' '), expected.replace('_', QChar(0x00A0)));
+    }
+
+    // A step that cannot finish reports the progress mark of its step.
+    void stepFailure_data() {
+        QTest::addColumn<double>("rate"); // cheap rate, on 1 unit
+        QTest::addColumn<double>("periods");
+        QTest::addColumn<int>("mark");
+        QTest::newRow("rate not finite") << qInf() << 0.0 << 103;
+        QTest::newRow("prediction beyond the calendar") << 0.1 << 1e9 << 104;
+        // 1 unit costs the largest amount; the 4 units of a year's prediction cannot.
+        QTest::newRow("predicted cost not finite") << 1e308 << 4.0 << 105;
+    }
+
+    void stepFailure() {
+        QFETCH(double, rate);
+        QFETCH(double, periods);
+        QFETCH(int, mark);
+        Tariff t;
+        t.normalRate1 = 0.1;
+        t.cheapRate = rate;
+        t.predictionPeriods = periods;
+        auto m = readings(1000);
+        m.cheap1 = 10;
+        m.cheap2 = 11;
+        try {
+            domain::computeBill(t, m, 2);
+            QFAIL("no failure");
+        } catch (const domain::StepError& e) {
+            QCOMPARE(e.mark(), mark);
         }
-        qInfo("%s: %d cases, %d accepted", name, PerLocale, accepted);
-        QVERIFY2(accepted > PerLocale * 6 / 10, name);
     }
-    if (!recordTo.isEmpty()) {
-        QFile out(recordTo);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(outputs.join('\n').toLatin1() + '\n');
+
+    // Generated calculations through the window and through the domain give the same texts, and
+    // the same texts as the window gave when it still did the arithmetic on its fields.
+    void sameAsForm() {
+        const char* locales[] = {"en_GB", "en_US", "de_DE", "C"};
+        constexpr int PerLocale = 2600;
+        Generator gen(20121);
+        QTemporaryDir dir;
+        ScriptedHost host;
+        QStringList failures;
+        int credits = 0, largest = 0, cheap = 0;
+        const QString recordTo = qEnvironmentVariable("VOLTRAKE_RECORD_FORM_OUTPUTS");
+        const QStringList recorded = recordTo.isEmpty() ? recordedOutputs() : QStringList();
+        QVERIFY2(!recordTo.isEmpty() || recorded.size() == 4 * PerLocale,
+                 "recorded outputs missing");
+        QStringList outputs;
+        for (const char* name : locales) {
+            LocaleScope scope(name);
+            const QLocale l;
+            const int decimals = values::currencyDecimals(l);
+            int accepted = 0;
+            for (int i = 0; i < PerLocale; ++i) {
+                const Case c = gen.next(l);
+                MainForm f(host);
+                f.baseDir = dir.path();
+                host.boxes.clear();
+                SetTaxWording(f);
+                for (const QString& box : c.ticked)
+                    f.userSetChecked(box.mid(box.startsWith('!') ? 1 : 0), !box.startsWith('!'));
+                for (const QString& field : c.typed)
+                    f.userSetText(field.section('=', 0, 0), field.section('=', 1));
+                f.buttonClicked("Calc");
+                QVERIFY(!host.ended);
+                const bool refused = !host.boxes.isEmpty();
+                outputs << (refused ? QStringLiteral("-") : outputDigest(f));
+                if (recordTo.isEmpty() && outputs.last() != recorded.value(outputs.size() - 1) &&
+                    failures.size() < 5)
+                    failures << QString(name) + " case " + QString::number(i) +
+                                    " differs from the recorded window output";
+                if (refused)
+                    continue;
+                ++accepted;
+                const domain::Bill bill = domain::computeBill(c.tariff, c.readings, decimals);
+                QStringList diff = differences(f, billformat::billTexts(bill, c.notes), host);
+                // The texts the window shows read back into the same bill.
+                QMap<QString, QString> texts;
+                for (const QString& input : Inputs)
+                    texts[input] = f.text(input);
+                const auto again =
+                    billformat::inputsFromTexts(texts, {f.ticked("DRate"), f.ticked("Period"),
+                                                        f.ticked("Disc1P"), f.ticked("Disc2F")});
+                if (!again)
+                    diff << "inputs do not read back";
+                else
+                    diff << differences(
+                        f,
+                        billformat::billTexts(
+                            domain::computeBill(again->tariff, again->readings, decimals), c.notes),
+                        host);
+                credits += bill.costs.total < 0;
+                cheap += bill.usage.cheapRate;
+                largest += c.tariff.predictionPeriods == (f.ticked("Period") ? 12 : 4);
+                if (!diff.isEmpty() && failures.size() < 5)
+                    failures << QString(name) + " case " + QString::number(i) + " typed " +
+                                    c.typed.join(';') + ' ' + c.ticked.join(';') + "\n  " +
+                                    diff.join("\n  ");
+            }
+            qInfo("%s: %d cases, %d accepted", name, PerLocale, accepted);
+            QVERIFY2(accepted > PerLocale * 6 / 10, name);
+        }
+        if (!recordTo.isEmpty()) {
+            QFile out(recordTo);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(outputs.join('\n').toLatin1() + '\n');
+        }
+        qInfo("accepted: %d credits, %d largest predictions, %d cheap rate", credits, largest,
+              cheap);
+        // The rarer paths are taken often enough to matter.
+        QVERIFY(credits > 100 && largest > 1000 && cheap > 3000);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
     }
-    qInfo("accepted: %d credits, %d largest predictions, %d cheap rate", credits, largest, cheap);
-    // The rarer paths are taken often enough to matter.
-    QVERIFY(credits > 100 && largest > 1000 && cheap > 3000);
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
-}
+};
 
 QTEST_GUILESS_MAIN(TestDomain)
 #include "tst_domain.moc"
