@@ -22,11 +22,11 @@ QString big(char c, int kib) {
     return QString(kib * 1024 - 2, QLatin1Char(c)) + QStringLiteral("\r\n");
 }
 
-const char* ini = "# Voltrake Version 3.1\r\n# Configuration File\r\n# 05-Dec-26 04:40:50\r\n\r\n"
-                  "[Run]\r\nLogLevel=1\r\nRunOnTop=1\r\n\r\n[Data]\r\nBreakP=1\r\nBreakPD=1\r\n"
-                  "CORate=0.43\r\nCRate=1.05\r\nDisc1=1\r\nDisc1PT=1\r\nDisc2=1\r\nDisc2FT=1\r\n"
-                  "DRate=1\r\nNRate1=0.150000\r\nNRate2=1\r\nPeriodT=1\r\nPredict=1\r\n"
-                  "SCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
+// The configuration as installed.
+QByteArray installedIni() {
+    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // The child's side: loops rewriting files until killed, or writes once under a size limit.
 int child(const QString& mode, const QString& dir) {
@@ -81,62 +81,57 @@ QByteArray runChild(const QString& mode, const QString& dir, int killAfterMs) {
 
 class TestRobustness : public QObject {
     Q_OBJECT
-
   private slots:
-    void killedMidWrite_data();
-    void killedMidWrite();
-    void fullDisk();
-};
+    void killedMidWrite_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("rewrite") << "rewrite";
+        QTest::newRow("Save Data") << "savedata";
+        QTest::newRow("Remove Last") << "removelast";
+    }
 
-void TestRobustness::killedMidWrite_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::newRow("rewrite") << "rewrite";
-    QTest::newRow("Save Data") << "savedata";
-    QTest::newRow("Remove Last") << "removelast";
-}
-
-void TestRobustness::killedMidWrite() {
-    QFETCH(QString, mode);
-    Workspace w;
-    const QString history = "Voltrake History Log\r\nVersion 3.1\r\nFile Created\r\n"
-                            "05-Dec-26 04:40:50\r\n\r\n\r\n\r\nh1\r\nh2\r\nh3\r\n";
-    QString records;
-    for (int i = 0; i < 20000; ++i)
-        records += QStringLiteral("01-Jan-2001, %1,       ,  .150000,        , F     ,  "
-                                  ".050000,   13.50,  17.5%,       ,        ,  Qtr\r\n")
-                       .arg(1000 + i, 7);
-    w.write("Data/Voltrake.ini", ini);
-    w.write("file.txt", big('a', 2048).toLatin1());
-    auto* rng = QRandomGenerator::global();
-    for (int round = 0; round < 8; ++round) {
-        if (mode == QLatin1String("removelast"))
-            w.write("Log/Voltrake_H.log", (history + records).toLatin1());
-        runChild(mode, w.dir(), 30 + int(rng->bounded(120)));
-        if (mode == QLatin1String("rewrite")) {
-            const QByteArray got = w.read("file.txt");
-            QVERIFY(got == big('a', 2048).toLatin1() || got == big('b', 2048).toLatin1());
-        } else if (mode == QLatin1String("savedata")) {
-            const QList<QByteArray> lines = w.read("Data/Voltrake.ini").split('\n');
-            QCOMPARE(lines.size(), 26); // 25 lines, each ended by CR LF
-            QVERIFY(lines.at(18).startsWith("NRate1=0."));
-        } else {
-            const QByteArray got = w.read("Log/Voltrake_H.log");
-            QVERIFY(got.endsWith("Qtr\r\n"));
-            QVERIFY((history + records).toLatin1().startsWith(got));
+    void killedMidWrite() {
+        QFETCH(QString, mode);
+        Workspace w;
+        const QString history = "Voltrake History Log\r\nVersion 3.1\r\nFile Created\r\n"
+                                "05-Dec-26 04:40:50\r\n\r\n\r\n\r\nh1\r\nh2\r\nh3\r\n";
+        QString records;
+        for (int i = 0; i < 20000; ++i)
+            records += QStringLiteral("01-Jan-2001, %1,       ,  .150000,        , F     ,  "
+                                      ".050000,   13.50,  17.5%,       ,        ,  Qtr\r\n")
+                           .arg(1000 + i, 7);
+        w.write("Data/Voltrake.ini", installedIni());
+        w.write("file.txt", big('a', 2048).toLatin1());
+        auto* rng = QRandomGenerator::global();
+        for (int round = 0; round < 8; ++round) {
+            if (mode == QLatin1String("removelast"))
+                w.write("Log/Voltrake_H.log", (history + records).toLatin1());
+            runChild(mode, w.dir(), 30 + int(rng->bounded(120)));
+            if (mode == QLatin1String("rewrite")) {
+                const QByteArray got = w.read("file.txt");
+                QVERIFY(got == big('a', 2048).toLatin1() || got == big('b', 2048).toLatin1());
+            } else if (mode == QLatin1String("savedata")) {
+                const QList<QByteArray> lines = w.read("Data/Voltrake.ini").split('\n');
+                QCOMPARE(lines.size(), 26); // 25 lines, each ended by CR LF
+                QVERIFY(lines.at(18).startsWith("NRate1=0."));
+            } else {
+                const QByteArray got = w.read("Log/Voltrake_H.log");
+                QVERIFY(got.endsWith("Qtr\r\n"));
+                QVERIFY((history + records).toLatin1().startsWith(got));
+            }
         }
     }
-}
 
-void TestRobustness::fullDisk() {
-    Workspace w;
-    w.write("Data/Voltrake.ini", ini);
-    w.write("file.txt", "old\r\n");
-    const QList<QByteArray> out = runChild("full", w.dir(), -1).split('\n');
-    QCOMPARE(out.value(0), QByteArray("refused"));
-    QCOMPARE(out.value(1), QByteArray("Unable to write to the configuration file.\r"));
-    QCOMPARE(w.read("file.txt"), QByteArray("old\r\n"));
-    QCOMPARE(w.read("Data/Voltrake.ini"), QByteArray(ini));
-}
+    void fullDisk() {
+        Workspace w;
+        w.write("Data/Voltrake.ini", installedIni());
+        w.write("file.txt", "old\r\n");
+        const QList<QByteArray> out = runChild("full", w.dir(), -1).split('\n');
+        QCOMPARE(out.value(0), QByteArray("refused"));
+        QCOMPARE(out.value(1), QByteArray("Unable to write to the configuration file.\r"));
+        QCOMPARE(w.read("file.txt"), QByteArray("old\r\n"));
+        QCOMPARE(w.read("Data/Voltrake.ini"), installedIni());
+    }
+};
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
