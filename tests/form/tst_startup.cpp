@@ -15,14 +15,11 @@ class TestShell : public QObject {
 
     template <class... T> static void row(const char* n, T... v) { (QTest::newRow(n) << ... << v); }
 
-    // The example configuration, as Save Data writes it for a simple tariff.
+    // The configuration as installed, the automatic update check on.
     static QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
-        QByteArray text =
-            "# Voltrake Version " + versionText().toLatin1() +
-            "\r\n# Configuration File\r\n# 05-Dec-26 04:40:50\r\n\r\n[Run]\r\nLogLevel=1\r\n"
-            "RunOnTop=1\r\n\r\n[Data]\r\nBreakP=1\r\nBreakPD=1\r\nCORate=0.43\r\nCRate=1.05\r\n"
-            "Disc1=1\r\nDisc1PT=1\r\nDisc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\n"
-            "NRate2=1\r\nPeriodT=1\r\nPredict=1\r\nSCharge=13.5\r\nUpEnable=2\r\nVRate=18.5\r\n";
+        QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
+        QByteArray text = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        text.replace("UpEnable=1", "UpEnable=2");
         return from.isEmpty() ? text : text.replace(from, to);
     }
 
