@@ -14,12 +14,11 @@ namespace {
 
 const QColor normalText(0x33, 0x33, 0x33), creditText(0xFF, 0x80, 0x00);
 
-const QByteArray installedIni =
-    "# Voltrake Version 3.1\r\n# Configuration File\r\n# 01-Dec-26 09:00:00\r\n\r\n"
-    "[Run]\r\nLogLevel=1\r\nRunOnTop=1\r\n\r\n"
-    "[Data]\r\nBreakP=1\r\nBreakPD=1\r\nCORate=0.43\r\nCRate=1.05\r\nDisc1=1\r\nDisc1PT=1\r\n"
-    "Disc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\nNRate2=1\r\nPeriodT=1\r\n"
-    "Predict=1\r\nSCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
+// The configuration as installed.
+QByteArray installedIni() {
+    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 QLineEdit* edit(const MainWindow& w, const char* name) {
     return qobject_cast<QLineEdit*>(w.control(name));
@@ -134,7 +133,7 @@ class TestMainWindow : public QObject {
     void loadActivateCalculate() {
         LocaleScope locale("en_GB");
         Workspace ws;
-        ws.write("Data/Voltrake.ini", installedIni);
+        ws.write("Data/Voltrake.ini", installedIni());
         MainWindow window(ws.form);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
