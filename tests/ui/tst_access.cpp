@@ -14,23 +14,16 @@
 
 namespace {
 
-const QByteArray installedIni =
-    "# Voltrake Version 3.1\r\n# Configuration File\r\n# 01-Dec-26 09:00:00\r\n\r\n"
-    "[Run]\r\nLogLevel=1\r\nRunOnTop=1\r\n\r\n"
-    "[Data]\r\nBreakP=1\r\nBreakPD=1\r\nCORate=0.43\r\nCRate=1.05\r\nDisc1=1\r\nDisc1PT=1\r\n"
-    "Disc2=1\r\nDisc2FT=1\r\nDRate=1\r\nNRate1=0.150000\r\nNRate2=1\r\nPeriodT=1\r\n"
-    "Predict=1\r\nSCharge=13.5\r\nUpEnable=1\r\nVRate=18.5\r\n";
+// The configuration as installed.
+QByteArray installedIni() {
+    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // With VOLTRAKE_SHOTS set to a directory, the grabs to look at go there.
 void saveShot(QWidget* w, const QString& name) {
     if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
         w->grab().save(qEnvironmentVariable("VOLTRAKE_SHOTS") + '/' + name + ".png");
-}
-
-void setFontSize(qreal points) {
-    QFont f = QApplication::font();
-    f.setPointSizeF(points);
-    QApplication::setFont(f);
 }
 
 // The colour that covers most of a box's inside in the grab: what the text is drawn on.
@@ -164,19 +157,15 @@ class TestAccess : public QObject {
             return h.titles().join('|') + h.opened.join('|') + (h.ended ? " ended" : "");
         };
         Workspace clicked, pressed;
-        clicked.write("Data/Voltrake.ini", installedIni);
-        pressed.write("Data/Voltrake.ini", installedIni);
         MainWindow byClick(clicked.form), byKey(pressed.form);
-        clicked.form.setText("NRead2", "5");
-        pressed.form.setText("NRead2", "5");
-        for (MainWindow* w : {&byClick, &byKey}) {
+        for (auto [ws, w] : {std::pair{&clicked, &byClick}, {&pressed, &byKey}}) {
+            ws->write("Data/Voltrake.ini", installedIni());
+            ws->form.setText("NRead2", "5");
             w->show();
             QVERIFY(QTest::qWaitForWindowActive(w));
+            ws->host.boxes.clear();
+            ws->form.model.setEnabled("Save", true); // unsaved: Exit asks first
         }
-        clicked.host.boxes.clear();
-        pressed.host.boxes.clear();
-        clicked.form.model.setEnabled("Save", true); // unsaved: Exit asks first
-        pressed.form.model.setEnabled("Save", true);
         QTest::mouseClick(byClick.control(button), Qt::LeftButton);
         byKey.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&byKey));
@@ -186,8 +175,7 @@ class TestAccess : public QObject {
         QCOMPARE(effect(pressed.host), effect(clicked.host));
     }
 
-    // Access keys: one widget each, in every window; a label's key takes the focus to its box,
-    // also when the program has rewritten the caption.
+    // Access keys: one widget each, in every window.
     void accessKeysUnique() {
         Workspace ws;
         QWidget parent;
@@ -240,7 +228,7 @@ class TestAccess : public QObject {
         QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35))); // white on black boxes
         LocaleScope locale("en_GB");
         Workspace ws;
-        ws.write("Data/Voltrake.ini", installedIni);
+        ws.write("Data/Voltrake.ini", installedIni());
         QWidget parent;
         MainWindow window(ws.form, &parent);
         window.setWindowFlag(Qt::Window);
@@ -301,53 +289,44 @@ class TestAccess : public QObject {
         QTestAccessibility::cleanup();
     }
 
-    // Large fonts: the window fits the screen's available area and its content is never
-    // squeezed; where it does not fit, it scrolls.
-    void fitsScreen_data() {
+    // Large fonts: the main window fits the screen's available area and its content is never
+    // squeezed (where it does not fit, it scrolls); the About and Update windows follow the
+    // desktop's font, show all of their text, have a name and close with Escape.
+    void largeFonts_data() {
         QTest::addColumn<qreal>("points");
         for (qreal points : {9.0, 12.0, 14.0})
             QTest::addRow("%g pt", points) << points;
     }
 
-    void fitsScreen() {
+    void largeFonts() {
         QFETCH(qreal, points);
         const auto restore =
             qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
-        setFontSize(points);
-        Workspace ws;
-        ws.write("Data/Voltrake.ini", installedIni); // captions as loaded
-        MainWindow window(ws.form);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QSize room = window.screen()->availableGeometry().size();
-        QVERIFY2(window.frameGeometry().width() <= room.width() &&
-                     window.frameGeometry().height() <= room.height(),
-                 qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
-        auto* area = window.findChild<QScrollArea*>();
-        QVERIFY(area->widget()->width() >= area->widget()->minimumSizeHint().width());
-        QCOMPARE(area->horizontalScrollBar()->isVisible(),
-                 area->widget()->minimumSizeHint().width() > area->viewport()->width());
-        window.focusControl("Exit");
-        const QRect exit(window.control("Exit")->mapTo(area->viewport(), QPoint()),
-                         window.control("Exit")->size());
-        QVERIFY(area->viewport()->rect().contains(exit));
-        saveShot(&window,
-                 QStringLiteral("main-%1pt-x%2").arg(points).arg(window.devicePixelRatioF()));
-    }
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        {
+            Workspace ws;
+            ws.write("Data/Voltrake.ini", installedIni()); // captions as loaded
+            MainWindow window(ws.form);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QSize room = window.screen()->availableGeometry().size();
+            QVERIFY2(window.frameGeometry().width() <= room.width() &&
+                         window.frameGeometry().height() <= room.height(),
+                     qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
+            auto* area = window.findChild<QScrollArea*>();
+            QVERIFY(area->widget()->width() >= area->widget()->minimumSizeHint().width());
+            QCOMPARE(area->horizontalScrollBar()->isVisible(),
+                     area->widget()->minimumSizeHint().width() > area->viewport()->width());
+            window.focusControl("Exit");
+            const QRect exit(window.control("Exit")->mapTo(area->viewport(), QPoint()),
+                             window.control("Exit")->size());
+            QVERIFY(area->viewport()->rect().contains(exit));
+            saveShot(&window,
+                     QStringLiteral("main-%1pt-x%2").arg(points).arg(window.devicePixelRatioF()));
+        }
 
-    // The About and Update windows follow the desktop's font, show all of their text, have a
-    // name and close with Escape.
-    void otherWindows_data() {
-        QTest::addColumn<qreal>("points");
-        QTest::newRow("9 pt") << 9.0;
-        QTest::newRow("14 pt") << 14.0;
-    }
-
-    void otherWindows() {
-        QFETCH(qreal, points);
-        const auto restore =
-            qScopeGuard([old = QApplication::font()] { QApplication::setFont(old); });
-        setFontSize(points);
         Workspace ws;
         QWidget parent;
         QPointer<QDialog> about = createAboutWindow(ws.form, &parent);
