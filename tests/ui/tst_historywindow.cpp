@@ -31,6 +31,13 @@ struct Reading {
     QString cheap;
 };
 
+const QList<Reading> Quarterly = {{"01/01/2018", "10000", "5000"}, {"02/04/2018", "10800", "5300"},
+                                  {"01/07/2018", "11500", "5650"}, {"03/10/2018", "12350", "5900"},
+                                  {"02/01/2019", "13400", "6400"}, {"01/04/2019", "14150", "6750"}};
+
+const QString Tariff = "NormalR1=0.245;NormalR2=0.2;BPoint=400;CheapR=0.09;SCharge=45.5;"
+                       "VAT=5;+Disc1P;Disc1=3.5;Disc2=1.25";
+
 // The figures the window showed for each saved calculation.
 struct Shown {
     QString units, cheapUnits, perDay, total, perDayCost;
@@ -40,12 +47,13 @@ struct Saves : Workspace {
     LocaleScope locale{"en_GB"};
     QList<Shown> shown;
 
-    Saves() {
+    explicit Saves(const QString& fields = {}) {
         form.ResultsLogName = "Voltrake.log";
         form.HistoryLogName = "Voltrake_H.log";
         SetTaxWording(form);
         CreateLogFiles(form);
         form.userSetText("CO2", "0.43");
+        tariff(fields);
     }
 
     // The tariff fields typed once; ticks are "+Box".
@@ -75,15 +83,18 @@ struct Saves : Workspace {
         QCOMPARE(form.text("Status"), QString("Calculation Saved"));
     }
 
+    // The quarters saved in turn, without their cheap readings when cheap is false.
+    void saveQuarters(bool cheap = true) {
+        for (int i = 1; i < Quarterly.size(); ++i) {
+            Reading from = Quarterly[i - 1], to = Quarterly[i];
+            if (!cheap)
+                from.cheap.clear(), to.cheap.clear();
+            save(from, to);
+        }
+    }
+
     QString log() const { return files::decode(read(HLog)); }
 };
-
-const QList<Reading> Quarterly = {{"01/01/2018", "10000", "5000"}, {"02/04/2018", "10800", "5300"},
-                                  {"01/07/2018", "11500", "5650"}, {"03/10/2018", "12350", "5900"},
-                                  {"02/01/2019", "13400", "6400"}, {"01/04/2019", "14150", "6750"}};
-
-const QString Tariff = "NormalR1=0.245;NormalR2=0.2;BPoint=400;CheapR=0.09;SCharge=45.5;"
-                       "VAT=5;+Disc1P;Disc1=3.5;Disc2=1.25";
 
 QStringList dataLines(const QString& log) {
     QStringList out;
@@ -113,14 +124,8 @@ class TestHistoryWindow : public QObject {
     void modelEqualsSavedFigures() {
         QFETCH(QString, tariff);
         QFETCH(bool, cheap);
-        Saves s;
-        s.tariff(tariff);
-        for (int i = 1; i < Quarterly.size(); ++i) {
-            Reading from = Quarterly[i - 1], to = Quarterly[i];
-            if (!cheap)
-                from.cheap.clear(), to.cheap.clear();
-            s.save(from, to);
-        }
+        Saves s(tariff);
+        s.saveQuarters(cheap);
         HistoryModel model;
         model.setPeriods(periodsFromLog(s.read(HLog), 0.43));
         QCOMPARE(model.rowCount(), int(s.shown.size()));
@@ -153,10 +158,8 @@ class TestHistoryWindow : public QObject {
     // Readings taken from the exported periods and imported into an empty history give the
     // same history lines the saves wrote.
     void exportImportRoundTrip() {
-        Saves s;
-        s.tariff(Tariff);
-        for (int i = 1; i < Quarterly.size(); ++i)
-            s.save(Quarterly[i - 1], Quarterly[i]);
+        Saves s(Tariff);
+        s.saveQuarters();
         QVERIFY(exportHistoryTo(s.form, s.path("history.csv")));
         QCOMPARE(s.form.text("Status"), QString("History Exported"));
 
@@ -200,8 +203,7 @@ class TestHistoryWindow : public QObject {
         QFETCH(int, count);
         QFETCH(bool, bad);
         QFETCH(int, headerBlocks);
-        Saves s;
-        s.tariff(Tariff);
+        Saves s(Tariff);
         QDate date(2016, 1, 1);
         double normal = 1000;
         std::vector<records::ImportedReading> readings;
@@ -229,8 +231,6 @@ class TestHistoryWindow : public QObject {
     void importRefused_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QStringList>("named"); // in the message
-        QTest::newRow("reading going backwards")
-            << QByteArray("date,normal\n2019-05-01,15000\n2019-06-01,14900\n") << QStringList{"3"};
         QTest::newRow("before the last saved date")
             << QByteArray("date;normal\n01/02/2019;15000\n2019-06-01;15500\n") << QStringList{"2"};
         QTest::newRow("not a readings file")
@@ -240,8 +240,7 @@ class TestHistoryWindow : public QObject {
     void importRefused() {
         QFETCH(QByteArray, csv);
         QFETCH(QStringList, named);
-        Saves s;
-        s.tariff(Tariff);
+        Saves s(Tariff);
         s.save(Quarterly[0], Quarterly[1]);
         s.save(Quarterly[1], Quarterly[5]);
         const QByteArray before = s.read(HLog);
@@ -259,18 +258,11 @@ class TestHistoryWindow : public QObject {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("effect");
-        QTest::newRow("About") << "actionAbout"
-                               << "About"
-                               << "about";
-        QTest::newRow("Update") << "actionUpdate"
-                                << "Update"
-                                << "manual";
-        QTest::newRow("Help") << "actionHelp"
-                              << "Help1"
-                              << "opened";
-        QTest::newRow("Exit") << "actionExit"
-                              << "Exit"
-                              << "ended";
+        for (auto [action, button, effect] : {std::tuple{"actionAbout", "About", "about"},
+                                              {"actionUpdate", "Update", "manual"},
+                                              {"actionHelp", "Help1", "opened"},
+                                              {"actionExit", "Exit", "ended"}})
+            QTest::newRow(action + 6) << QString(action) << QString(button) << QString(effect);
     }
 
     void menuActions() {
@@ -319,10 +311,8 @@ class TestHistoryWindow : public QObject {
 
     // The window drawn offscreen: the charts are painted and the table has a row per period.
     void screenshot() {
-        Saves s;
-        s.tariff(Tariff);
-        for (int i = 1; i < Quarterly.size(); ++i)
-            s.save(Quarterly[i - 1], Quarterly[i]);
+        Saves s(Tariff);
+        s.saveQuarters();
         QWidget* w = showHistoryWindow(s.form, nullptr);
         QVERIFY(w && w->objectName() == "frmHistory");
         QCOMPARE(showHistoryWindow(s.form, nullptr), w); // one at a time
