@@ -191,35 +191,12 @@ void Del_Last_Click(MainForm& f) {
         auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        // The kept lines are copied through as bytes, each ended by CR LF. Where they end so
-        // already (the usual case) they are the start of the file as it is, and the file's own
-        // bytes are cut there rather than copied.
-        QByteArray& all = *bytes;
-        qsizetype count = 0, end = 0;
-        bool crlf = true;
-        lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
-            if (count++ >= keep)
-                return;
-            end = line.data() - all.constData() + line.size();
-            crlf = crlf && QByteArrayView(all).sliced(end).startsWith("\r\n");
-        });
+        const std::optional<QByteArray> kept = records::keptLines(std::move(*bytes), keep);
+        bytes.reset();
         // The file changed under us and no longer has the lines to keep: leave it alone.
-        if (count < keep)
+        if (!kept)
             return historyOpenFailed(f);
-        QByteArray kept;
-        if (crlf) {
-            all.truncate(end + 2);
-            kept = std::move(all);
-        } else {
-            kept.reserve(end + 2 * keep);
-            count = 0;
-            lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
-                if (count++ < keep)
-                    kept.append(line).append("\r\n");
-            });
-            bytes.reset();
-        }
-        if (!files::replace(path, kept))
+        if (!files::replace(path, *kept))
             return historyOpenFailed(f);
     }
 

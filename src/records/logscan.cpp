@@ -5,6 +5,8 @@
 #include "text/files.h"
 #include "text/lines.h"
 
+#include <utility>
+
 namespace records {
 
 std::optional<QString> historyLogVersion(QByteArrayView bytes) {
@@ -61,6 +63,33 @@ RemoveLastCut removeLastCut(QByteArrayView bytes, const QLocale& locale) {
     // With no data line before the final one (a first reading of 1 fails the data-line test)
     // the header block still stays, as it does when only the start record is left.
     return {count, count == 11 || (count >= 12 && lastData == 0) ? 10 : lastData};
+}
+
+std::optional<QByteArray> keptLines(QByteArray all, qsizetype keep) {
+    // Where the kept lines end in CR LF already (the usual case) they are the start of the
+    // file as it is, and the bytes are cut there rather than copied.
+    qsizetype count = 0, end = 0;
+    bool crlf = true;
+    lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
+        if (count++ >= keep)
+            return;
+        end = line.data() - all.constData() + line.size();
+        crlf = crlf && QByteArrayView(all).sliced(end).startsWith("\r\n");
+    });
+    if (count < keep)
+        return std::nullopt;
+    if (crlf) {
+        all.truncate(end + 2);
+        return all;
+    }
+    QByteArray kept;
+    kept.reserve(end + 2 * keep);
+    count = 0;
+    lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
+        if (count++ < keep)
+            kept.append(line).append("\r\n");
+    });
+    return kept;
 }
 
 bool holdsReports(QByteArrayView bytes) {

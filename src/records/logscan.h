@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QLocale>
 #include <QString>
@@ -32,6 +33,9 @@ struct RemoveLastCut {
     qsizetype keep = 0;
 };
 RemoveLastCut removeLastCut(QByteArrayView bytes, const QLocale& locale = QLocale());
+
+// The first `keep` lines of the log, each ended by CR LF; nothing when it has fewer.
+std::optional<QByteArray> keptLines(QByteArray all, qsizetype keep);
 
 // Whether a results log holds a report: a line starting "Cost" after any leading blanks (not
 // tabs). The header and start-up entries have none.
