@@ -1,24 +1,25 @@
 // Times the core's everyday work on this machine and prints a table (median of many runs):
-// Calculate with an empty history and with 1,000 and 32,767 history lines, ReadConfiguration,
-// BuildResultsReport. Usage: bench_core [runs]
+// what Calculate does with an empty history and with 1,000 and 32,767 history lines, what
+// ReadConfiguration and BuildResultsReport do. The pure functions the window's procedures
+// call, without the window. Usage: bench_core [runs]
 #include "benchsupport.h"
-#include "form/calculate.h"
-#include "form/config.h"
-#include "form/history.h"
-#include "form/mainform.h"
-#include "form/results.h"
-#include "quiethost.h"
+#include "domain/bill.h"
+#include "records/billformat.h"
+#include "records/configformat.h"
+#include "records/logwrite.h"
+#include "records/readingchecks.h"
+#include "records/tariffchecks.h"
 #include "text/errors.h"
 #include "text/files.h"
+#include "text/values.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
 
@@ -39,13 +40,60 @@ QString historyText(int lines) {
     return text;
 }
 
-void fillInputs(MainForm& f) {
-    f.setText("Date1", "01/01/2012");
-    f.setText("Date2", "01/04/2012");
-    f.setText("NRead1", "1000");
-    f.setText("NRead2", "2000");
-    f.setText("Notes", "benchmark");
-    f.LastInputSignature.clear();
+// Calculate's steps on the configured tariff and fixed readings: the checks, the bill with its
+// prediction, its texts, the report and the history record against the log's tail.
+bool calculate(const records::Configuration& config, const QString& history) {
+    records::TariffCheckInput in;
+    in.text = config.text;
+    in.breakPointUnits = config.settings.breakPointUnits;
+    in.breakPointPerDay = config.settings.breakPointPerDay;
+    in.monthly = config.modes.monthly;
+    in.disc1Percent = config.modes.disc1Percent;
+    in.perDay = config.modes.perDay;
+    in.stripCurrency = true;
+    in.addCurrency = true;
+    in.currencySymbol = values::currencyPrefix();
+    const records::TariffCheck checked = records::checkTariff(in);
+    records::FieldTexts text = checked.fields.text;
+    if (checked.breakPoint.fieldText)
+        text[QStringLiteral("BPoint")] = *checked.breakPoint.fieldText;
+    records::ReadingTexts readings{QStringLiteral("01/01/2012"),
+                                   QStringLiteral("01/04/2012"),
+                                   QStringLiteral("1000"),
+                                   QStringLiteral("2000"),
+                                   {},
+                                   {}};
+    if (!checked.messages().isEmpty() || !records::readingValueMessages(readings, false).isEmpty())
+        return false;
+    const QString symbol = checked.fields.currencySymbol.value_or(in.currencySymbol);
+    const records::RuleTariff rules{
+        records::withoutSymbol(text.value(QStringLiteral("CheapR")), symbol),
+        records::withoutSymbol(text.value(QStringLiteral("NormalR2")), symbol),
+        text.value(QStringLiteral("BPoint")), text.value(QStringLiteral("PRate")),
+        config.modes.monthly};
+    const records::ReadingRulesOutcome r = records::readingRules(readings, rules, false);
+    if (!r.messages.isEmpty() || r.failure || !r.date1)
+        return false;
+    text[QStringLiteral("Date1")] = *r.date1;
+    text[QStringLiteral("Date2")] = *r.date2;
+    text[QStringLiteral("NRead1")] = readings.normal1;
+    text[QStringLiteral("NRead2")] = readings.normal2;
+    const billformat::Modes modes{config.modes.perDay, config.modes.monthly,
+                                  config.modes.disc1Percent, config.modes.disc2Fixed};
+    const auto inputs = billformat::inputsFromTexts(text, modes);
+    if (!inputs)
+        return false;
+    const domain::Bill bill =
+        domain::computeBill(inputs->tariff, inputs->readings, values::currencyDecimals());
+    const billformat::BillTexts texts = billformat::billTexts(bill, QStringLiteral("benchmark"));
+    const QString report = billformat::resultsReport(texts, QDateTime::currentDateTime());
+    const auto tail = records::historyTail(history);
+    if (!tail)
+        return false;
+    const QString record = records::historyAppendText(
+        *tail, billformat::startLine(texts), billformat::historyLine(texts), texts.taxWord,
+        records::laterDateMessage(*tail, *r.date2).isEmpty());
+    return !report.isEmpty() && !record.isEmpty();
 }
 
 } // namespace
@@ -57,40 +105,45 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("Data");
     QDir(dir.path()).mkpath("Log");
-    QDir(dir.path()).mkpath("Help");
-    files::replace(dir.path() + "/Data/Voltrake.ini", QString::fromLatin1(ini));
-    files::replace(dir.path() + "/Log/Voltrake.log", QStringLiteral("Voltrake Results Log\r\n"));
-
-    QuietHost host;
-    MainForm f(host);
-    f.baseDir = dir.path();
-    f.FileSystem = true;
-    f.ResultsLogName = "Voltrake.log";
-    f.HistoryLogName = "Voltrake_H.log";
-    try {
-        f.Loading = true;
-        ReadConfiguration(f);
-        f.Loading = false;
-    } catch (const ProgramEnded&) {
+    const QString iniPath = dir.path() + "/Data/Voltrake.ini";
+    files::replace(iniPath, QString::fromLatin1(ini));
+    const records::Configuration config = records::readConfigurationFile(iniPath);
+    if (!config.ok()) {
         std::fprintf(stderr, "configuration could not be read\n");
         return 1;
     }
 
     std::printf("%-40s %12s\n", "operation", "median ms");
+    const QString history = dir.path() + "/Log/Voltrake_H.log";
     for (int lines : {0, 1000, 32767}) {
-        const QString history = dir.path() + "/Log/Voltrake_H.log";
         if (lines == 0)
             QFile::remove(history);
         else
             files::replace(history, historyText(lines));
+        if (!calculate(config, history)) {
+            std::fprintf(stderr, "the calculation was refused\n");
+            return 1;
+        }
         const Timing t = timeMs(
-            runs, [&] { fillInputs(f); }, [&] { Calculate(f); });
+            runs, [] {}, [&] { calculate(config, history); });
         std::printf("Calculate, %5d history lines %20.3f\n", lines, t.median);
     }
     const auto nothing = [] {};
     std::printf("%-40s %12.3f\n", "ReadConfiguration",
-                timeMs(runs, nothing, [&] { ReadConfiguration(f); }).median);
+                timeMs(runs, nothing, [&] { records::readConfigurationFile(iniPath); }).median);
+    // The report of a bill already computed, as BuildResultsReport makes it from the fields.
+    const auto tariff = config.tariff();
+    const auto readings = billformat::inputsFromTexts(
+        {{"Date1", "01/01/2012"}, {"Date2", "01/04/2012"}, {"NRead1", "1000"}, {"NRead2", "2000"}},
+        {});
+    if (!tariff || !readings)
+        return 1;
+    const domain::Bill bill =
+        domain::computeBill(*tariff, readings->readings, values::currencyDecimals());
+    const billformat::BillTexts texts = billformat::billTexts(bill, QStringLiteral("benchmark"));
     std::printf("%-40s %12.3f\n", "BuildResultsReport",
-                timeMs(runs, nothing, [&] { BuildResultsReport(f); }).median);
+                timeMs(runs, nothing, [&] {
+                    billformat::resultsReport(texts, QDateTime::currentDateTime());
+                }).median);
     return 0;
 }

@@ -1,12 +1,14 @@
 // Times the history log's readers on a 32,767-line log and prints a table (median of many
-// runs): what a calculation reads (BuildHistoryRecord), Get Last, Remove Last (answering Yes,
-// the file restored between runs) and, for scale, `wc -l` on the same file.
+// runs): what a calculation reads (BuildHistoryRecord), Get Last, Remove Last (the file
+// restored between runs) and, for scale, `wc -l` on the same file. The file work and the pure
+// functions of those procedures, without the window.
 // Usage: bench_records [runs]
 #include "benchsupport.h"
-#include "form/history.h"
-#include "form/mainform.h"
-#include "quiethost.h"
+#include "records/logformat.h"
+#include "records/logscan.h"
+#include "records/logwrite.h"
 #include "text/files.h"
+#include "text/lines.h"
 #include "text/values.h"
 
 #include <QCoreApplication>
@@ -63,16 +65,43 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("Log"));
-    QuietHost host;
-    MainForm f(host);
-    f.baseDir = dir.path();
-    f.ResultsLogName = QStringLiteral("Voltrake.log");
-    f.HistoryLogName = QStringLiteral("Voltrake_H.log");
-    const QString path = f.path(QStringLiteral("Log/Voltrake_H.log"));
+    const QString path = dir.path() + QStringLiteral("/Log/Voltrake_H.log");
     auto write = [&](const QByteArray& bytes) {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
+    };
+    // BuildHistoryRecord: the log's tail, the date check and the text to append.
+    auto build = [&] {
+        const auto tail = records::historyTail(path);
+        if (!tail)
+            return;
+        const QString complaint = records::laterDateMessage(*tail, QStringLiteral("05/12/2026"));
+        (void)records::historyAppendText(*tail, QStringLiteral("start"), QStringLiteral("record"),
+                                         QStringLiteral("VAT"), complaint.isEmpty());
+    };
+    // Get Last: the last line and whether it holds a date and a reading to restore.
+    auto getLast = [&] {
+        const auto bytes = files::readAll(path);
+        if (!bytes)
+            return;
+        const QString last = lines::lastLine(*bytes);
+        (void)(values::readsAsDate(records::dateColumn(last)) &&
+               records::readingColumn(last, 14) >= 1);
+    };
+    // Remove Last: the search back, then the kept lines written over the log.
+    auto removeLast = [&] {
+        auto bytes = files::readAll(path);
+        if (!bytes)
+            return;
+        const records::RemoveLastCut cut = records::removeLastCut(*bytes);
+        if (cut.lines <= 10)
+            return;
+        bytes = files::readAll(path);
+        if (!bytes)
+            return;
+        if (const auto kept = records::keptLines(std::move(*bytes), cut.keep))
+            files::replace(path, *kept);
     };
 
     std::printf("History log of 32,767 lines, %d runs, milliseconds: median (fastest)\n\n", runs);
@@ -82,16 +111,15 @@ int main(int argc, char** argv) {
         32767, [](const QDate& d) { return values::shortDate(d); }, "£");
     const QByteArray namedLog = historyLog(
         32767, [](const QDate& d) { return values::ddMmmYyyy(d); }, "€");
-    std::vector<Timing> build, last, remove, wc;
+    std::vector<Timing> builds, last, remove, wc;
     for (const QByteArray* log : {&shortLog, &namedLog}) {
         write(*log);
-        f.setText(QStringLiteral("Date2"), QStringLiteral("05/12/2026"));
-        build.push_back(timeMs(
-            runs, [&] { f.DataErrors.clear(); }, [&] { BuildHistoryRecord(f); }));
+        builds.push_back(timeMs(
+            runs, [] {}, build));
         last.push_back(timeMs(
-            runs, [] {}, [&] { Get_Last_Click(f); }));
+            runs, [] {}, getLast));
         remove.push_back(timeMs(
-            runs, [&] { write(*log); }, [&] { Del_Last_Click(f); }));
+            runs, [&] { write(*log); }, removeLast));
         wc.push_back(timeMs(
             runs, [] {},
             [&] {
@@ -105,7 +133,7 @@ int main(int argc, char** argv) {
         std::printf("%-24s %10.2f (%6.2f) %10.2f (%6.2f) %7s\n", name, t[0].median, t[0].fastest,
                     t[1].median, t[1].fastest, target);
     };
-    row("Calculation's read", build, "<= 10");
+    row("Calculation's read", builds, "<= 10");
     row("Get Last", last, "<= 5");
     row("Remove Last", remove, "<= 20");
     row("wc -l (with its start)", wc, "");

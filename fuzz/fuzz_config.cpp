@@ -1,13 +1,14 @@
 // The configuration reader on arbitrary file content.
-#include "form/config.h"
-#include "fuzzhost.h"
+#include "fuzzinput.h"
+#include "records/configformat.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    withForm([&](MainForm& f) {
-        writeFile(f.path("Data/Voltrake.ini"), data, size);
-        ReadConfiguration(f);
-    });
+    static const QLocale locale("en_GB");
+    const QStringList lines = files::splitLines(files::decode(bytesOf(data, size).toByteArray()));
+    const records::Configuration c = records::readConfiguration(lines, locale);
+    if (c.ok())
+        (void)c.tariff(locale);
     return 0;
 }

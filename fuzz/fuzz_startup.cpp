@@ -1,20 +1,27 @@
 // The start-up with an arbitrary history log: the scan for its version line and, when that
-// names an older version, the upgrade.
-#include "form/startup.h"
-#include "fuzzhost.h"
+// names an older version, the upgrade's conversion of the records.
+#include "fuzzinput.h"
+#include "records/historyperiods.h"
+#include "records/logformat.h"
+#include "records/logscan.h"
+#include "text/programversion.h"
+#include "text/values.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    withForm([&](MainForm& f) {
-        const QByteArray ini = shippedIni();
-        writeFile(f.path("Data/Voltrake.ini"), reinterpret_cast<const uint8_t*>(ini.data()),
-                  size_t(ini.size()));
-        writeFile(f.path("Log/Voltrake_H.log"), data, size);
-        Form_Load(f);
-    });
-    // Upgrades leave copies behind; every run starts from an empty Log directory.
-    QDir(fuzzDir() + "/Log").removeRecursively();
-    QDir(fuzzDir()).mkdir("Log");
+    static const QLocale locale("en_GB");
+    static const QString headers = records::historyColumnHeaders(QStringLiteral("VAT")) + "\r\n";
+    const QByteArrayView bytes = bytesOf(data, size);
+    const std::optional<QString> version = records::historyLogVersion(bytes);
+    if (!version)
+        return 0;
+    const double old = values::leadingValue(*version, locale);
+    if (!(old > 2.9 && old != values::leadingValue(versionText(), locale)))
+        return 0;
+    const QString upgraded =
+        records::upgradedRecords(files::decode(bytes.toByteArray()), headers, locale);
+    // The upgraded log is read as any other.
+    (void)records::parseHistory(files::encode(upgraded), locale);
     return 0;
 }

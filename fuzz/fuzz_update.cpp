@@ -1,34 +1,23 @@
 // The update document parser and the version comparison on arbitrary response bodies.
-#include "fuzzhost.h"
-#include "text/files.h"
-#include "update/updater.h"
+#include "fuzzinput.h"
+#include "records/updatedoc.h"
 
 #include <cstdint>
 
-namespace {
-class NoWindow : public UpdaterWindow {
-  public:
-    void closeWindow() override {}
-    void makeVisible() override {}
-    void setCaption(const QString&) override {}
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz_update";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    withForm([&](MainForm& f) {
-        NoWindow window;
-        UpdaterForm u(f, window);
-        u.RunVersion = "3.1";
-        u.RunBuild = "0.0";
-        u.UpdateDoc =
-            files::decode(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-        u.ParseUpdateDocument();
-        if (u.MissingTags == 0)
-            u.CompareVersions();
-    });
+    const records::UpdateDocument doc =
+        records::parseUpdateDocument(files::decode(bytesOf(data, size).toByteArray()));
+    if (doc.missingTags < 0 || doc.missingTags > 9)
+        __builtin_trap();
+    if (doc.missingTags == 0) {
+        const auto order = records::compareVersions(doc.version1, doc.version2,
+                                                    QStringLiteral("3.1"), QStringLiteral("0.0"));
+        // The comparison must agree with itself the other way round.
+        const auto back = records::compareVersions(QStringLiteral("3.1"), QStringLiteral("0.0"),
+                                                   doc.version1, doc.version2);
+        if ((order == records::VersionOrder::Same) != (back == records::VersionOrder::Same) ||
+            (order == records::VersionOrder::Newer && back == records::VersionOrder::Newer))
+            __builtin_trap();
+    }
     return 0;
 }

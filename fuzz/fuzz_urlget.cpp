@@ -1,8 +1,8 @@
 // urlGet on arbitrary HTTP answers: a local server sends the input as the whole response,
 // then closes the connection.
-#include "fuzzhost.h"
 #include "update/urlget.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkProxy>
 #include <QTcpServer>

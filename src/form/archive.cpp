@@ -1,6 +1,6 @@
 #include "form/archive.h"
 #include "records/logformat.h"
-#include "text/lines.h"
+#include "records/logscan.h"
 
 #include "form/checkfiles.h"
 #include "form/logs.h"
@@ -32,15 +32,7 @@ void Archive_Click(MainForm& f) {
     auto bytes = files::readAll(log);
     if (!bytes)
         return failed();
-    // Every report has lines starting "Cost"; the header and start-up entries have none. Leading
-    // blanks are skipped, but not tabs. The bytes are scanned as they are: "Cost" and the blank
-    // are the same bytes in the code page, and a large log is not copied into text.
-    bool hasData = false;
-    lines::forEachLine(QByteArrayView(*bytes), [&hasData](QByteArrayView line) {
-        while (!line.isEmpty() && line.front() == ' ')
-            line = line.sliced(1);
-        hasData = hasData || line.startsWith("Cost");
-    });
+    const bool hasData = records::holdsReports(*bytes);
     bytes.reset();
 
     const Host::Answer answer = f.message(

@@ -3,6 +3,7 @@
 #include "form/calc_support.h"
 #include "records/billformat.h"
 #include "records/logformat.h"
+#include "records/logscan.h"
 #include "records/logwrite.h"
 #include "text/lines.h"
 
@@ -35,22 +36,6 @@ RuntimeError readError() {
 QString asShortDate(const QString& text) {
     const auto date = values::readDate(text);
     return date ? values::shortDate(*date) : text;
-}
-
-// An old record in the current 104-character layout; each step takes the result of the
-// step before, so the oldest layout passes through all of them.
-QString upgradedRecord(QString l) {
-    if (l.size() == 78)
-        l = l.left(49) + "F" + l.mid(49, 15) + l.right(16) + ",       ,         ";
-    if (l.size() == 99)
-        l = l.left(66) + l.mid(67, 17) + "       ,         ";
-    if (l.size() == 100)
-        l = l.left(81) + l.mid(83, 8) + l.right(7);
-    if (l.size() == 96)
-        l += ",  Qtr";
-    if (l.size() == 102)
-        l = l.left(90) + "  " + l.right(12);
-    return l;
 }
 
 void historyOpenFailed(MainForm& f) {
@@ -134,18 +119,7 @@ void UpgradeHistoryLog(MainForm& f) {
     const auto bytes = files::readAll(f.path(backup));
     if (!bytes)
         upgradeFailed(f, failed);
-    const QString text = files::decode(*bytes);
-    upgraded.reserve(upgraded.size() + text.size() + text.size() / 20);
-    qsizetype written = 0;
-    const QLocale locale;
-    lines::forEachLine(text, [&](QStringView line) {
-        if (!records::isDataLine(line, locale))
-            return;
-        if (written % 40 == 0 && written >= 36)
-            upgraded += headers;
-        upgraded += upgradedRecord(line.toString()) + crlf;
-        ++written;
-    });
+    upgraded += records::upgradedRecords(files::decode(*bytes), headers);
     // The whole new file is written in one go over the old one; the backup keeps the rest.
     if (!files::replace(historyPath(f), upgraded))
         upgradeFailed(f, failed);
@@ -198,21 +172,9 @@ void Del_Last_Click(MainForm& f) {
         const auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        const auto spans = lines::lineSpans(*bytes);
-        lines = qsizetype(spans.size());
-        // The final line is the record to remove; the last data line before it is the last
-        // line to keep. Searching backwards stops at the first one found.
-        qsizetype lastData = 0;
-        for (qsizetype i = lines - 2; i >= 0; --i) {
-            if (records::isDataLine(
-                    QByteArrayView(*bytes).sliced(spans[i].first, spans[i].second))) {
-                lastData = i + 1;
-                break;
-            }
-        }
-        // With no data line before the final one (a first reading of 1 fails the data-line
-        // test) the header block still stays, as it does when only the start record is left.
-        keep = lines == 11 || (lines >= 12 && lastData == 0) ? 10 : lastData;
+        const records::RemoveLastCut cut = records::removeLastCut(*bytes);
+        lines = cut.lines;
+        keep = cut.keep;
     }
     if (lines <= 10) {
         f.setStatus(QStringLiteral("No Saved Meter Readings To Delete"));
@@ -229,35 +191,12 @@ void Del_Last_Click(MainForm& f) {
         auto bytes = files::readAll(path);
         if (!bytes)
             return historyOpenFailed(f);
-        // The kept lines are copied through as bytes, each ended by CR LF. Where they end so
-        // already (the usual case) they are the start of the file as it is, and the file's own
-        // bytes are cut there rather than copied.
-        QByteArray& all = *bytes;
-        qsizetype count = 0, end = 0;
-        bool crlf = true;
-        lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
-            if (count++ >= keep)
-                return;
-            end = line.data() - all.constData() + line.size();
-            crlf = crlf && QByteArrayView(all).sliced(end).startsWith("\r\n");
-        });
+        const std::optional<QByteArray> kept = records::keptLines(std::move(*bytes), keep);
+        bytes.reset();
         // The file changed under us and no longer has the lines to keep: leave it alone.
-        if (count < keep)
+        if (!kept)
             return historyOpenFailed(f);
-        QByteArray kept;
-        if (crlf) {
-            all.truncate(end + 2);
-            kept = std::move(all);
-        } else {
-            kept.reserve(end + 2 * keep);
-            count = 0;
-            lines::forEachLine(QByteArrayView(all), [&](QByteArrayView line) {
-                if (count++ < keep)
-                    kept.append(line).append("\r\n");
-            });
-            bytes.reset();
-        }
-        if (!files::replace(path, kept))
+        if (!files::replace(path, *kept))
             return historyOpenFailed(f);
     }
 

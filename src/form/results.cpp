@@ -3,8 +3,8 @@
 #include "form/calc_support.h"
 #include "records/billformat.h"
 #include "records/logformat.h"
+#include "records/logscan.h"
 #include "records/logwrite.h"
-#include "text/lines.h"
 
 #include "form/checkfiles.h"
 #include "form/history.h"
@@ -58,11 +58,8 @@ void CreateLogFiles(MainForm& f) {
     const auto bytes = files::readAll(history);
     if (!bytes)
         logFilesFailed(f);
-    // A version line is plain text; only its last three characters need decoding.
-    lines::forEachLine(QByteArrayView(*bytes), [&](QByteArrayView line) {
-        if (line.size() == 11 && line.startsWith("Version "))
-            f.HistoryVersion = lines::decode(line.sliced(8));
-    });
+    if (auto version = records::historyLogVersion(*bytes))
+        f.HistoryVersion = *version;
 }
 
 void BuildResultsReport(MainForm& f) {

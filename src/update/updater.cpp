@@ -3,6 +3,7 @@
 #include "form/checkfiles.h"
 #include "form/mainform.h"
 #include "form/web.h"
+#include "records/updatedoc.h"
 #include "text/errors.h"
 #include "text/files.h"
 #include "text/values.h"
@@ -232,28 +233,17 @@ void UpdaterForm::ParseUpdateDocument() {
     WriteUpdaterLog(QStringLiteral("Web Page xml") + crlf + QStringLiteral("------------"));
     WriteUpdaterLog(trimBlanks(UpdateDoc) + crlf);
 
-    MissingTags = 9;
-    const std::pair<const char*, QString*> elements[] = {
-        {"Name", &PubName},         {"Version1", &PubVersion1}, {"Version2", &PubVersion2},
-        {"Download", &PubDownload}, {"History", &PubHistory},   {"KIssues", &PubKIssues},
-        {"Index", &PubIndex},       {"Message", &PubMessage},   {"Uninstall", &PubUninstall},
-    };
-    for (const auto& [tag, field] : elements) {
-        *field = QStringLiteral("Error");
-        const QString open = '<' + QLatin1String(tag) + '>';
-        const QString close = QStringLiteral("</") + QLatin1String(tag) + '>';
-        const qsizetype end = UpdateDoc.indexOf(close);
-        const qsizetype begin = UpdateDoc.indexOf(open);
-        if (end < 0 || begin < 0)
-            continue;
-        const qsizetype from = begin + open.size();
-        // A closing tag in front of its opening tag leaves nothing sound to take: the tag
-        // counts as missing.
-        if (end < from)
-            continue;
-        *field = UpdateDoc.mid(from, end - from);
-        --MissingTags;
-    }
+    const records::UpdateDocument doc = records::parseUpdateDocument(UpdateDoc);
+    MissingTags = doc.missingTags;
+    PubName = doc.name;
+    PubVersion1 = doc.version1;
+    PubVersion2 = doc.version2;
+    PubDownload = doc.download;
+    PubHistory = doc.history;
+    PubKIssues = doc.knownIssues;
+    PubIndex = doc.index;
+    PubMessage = doc.message;
+    PubUninstall = doc.uninstall;
 
     WriteUpdaterLog(
         QStringLiteral("Web Page Data") + crlf + QStringLiteral("-------------") + crlf +
@@ -268,15 +258,14 @@ void UpdaterForm::ParseUpdateDocument() {
 }
 
 bool UpdaterForm::CompareVersions() {
-    // Both readings stop at the second full stop: "2.6" + "." + "0.0" reads 2.6.
-    const double published = values::leadingValue(PubVersion1 + '.' + PubVersion2);
-    const double running = values::leadingValue(RunVersion + '.' + RunBuild);
+    const records::VersionOrder order =
+        records::compareVersions(PubVersion1, PubVersion2, RunVersion, RunBuild);
     const QString error = QStringLiteral("Error");
     auto enableIfKnown = [&](const char* name, const QString& field) {
         model.setEnabled(QString::fromLatin1(name), field != error);
     };
 
-    if (published == running) {
+    if (order == records::VersionOrder::Same) {
         model.setText(QStringLiteral("Status"),
                       QStringLiteral("You have the latest version of ") + ProgramName);
         model.setText(QStringLiteral("Message"),
@@ -287,7 +276,7 @@ bool UpdaterForm::CompareVersions() {
         enableIfKnown("History", PubHistory);
         return false;
     }
-    if (published > running) {
+    if (order == records::VersionOrder::Newer) {
         model.setText(QStringLiteral("Status"), QStringLiteral("Version ") + PubVersion1 +
                                                     QStringLiteral(" of ") + PubName +
                                                     QStringLiteral(" is available "));
