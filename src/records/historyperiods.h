@@ -29,10 +29,6 @@ QList<LogRecord> parseHistory(QByteArrayView bytes, const QLocale& locale = QLoc
 // One line, or nothing when it is not a data line.
 std::optional<LogRecord> parseHistoryLine(QStringView line, const QLocale& locale = QLocale());
 
-// From one record to the next. The bill is that of the readings of both records under the
-// closing record's tariff, with the fixed charge per period taken back from the line's total
-// and the given CO2 factor; empty when the two records make no bill (a date not after the
-// other, a reading out of range).
 // What a period's bill comes to: the bill without the tariff and readings the period keeps
 // once, and without a prediction (a long history holds many periods).
 struct PeriodBill {
@@ -43,6 +39,10 @@ struct PeriodBill {
     double costPerDay = 0;
 };
 
+// From one record to the next. The bill is that of the readings of both records under the
+// closing record's tariff, with the fixed charge per period taken back from the line's total
+// and the given CO2 factor; empty when the two records make no bill (a date not after the
+// other, a reading out of range).
 struct Period {
     domain::MeterReadings readings;
     domain::Tariff tariff; // the closing record's, per period
