@@ -1,14 +1,13 @@
 #include "ui/frmupdater.h"
 
 #include "form/mainform.h"
+#include "ui/logo.h"
 #include "ui_frmUpdater.h"
 #include "update/updater.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontMetrics>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -30,7 +29,8 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
         setAttribute(Qt::WA_DeleteOnClose);
         initResources();
         ui.setupUi(this);
-        showLogo();
+        // The logo of the main window, light or dark as the palette asks.
+        showLogo(ui.Logo);
         ui.Logo->installEventFilter(this);
 
         QFont status = ui.Status->font();
@@ -82,23 +82,6 @@ class FrmUpdaterWindow : public QWidget, public UpdaterWindow {
     }
 
   private:
-    void showLogo() {
-        const QString logo = QStringLiteral(":/logo.png");
-        QPixmap picture;
-        if (QFile::exists(logo) && picture.load(logo)) {
-            const int height = ui.Logo->minimumHeight();
-            if (picture.height() > height)
-                picture = picture.scaledToHeight(height, Qt::SmoothTransformation);
-            ui.Logo->setPixmap(picture);
-            return;
-        }
-        // No picture in this build: the maker's name as a link-like text does the same job.
-        ui.Logo->setText(QStringLiteral("<b>Voltrake</b>"));
-        QFont font = ui.Logo->font();
-        font.setPointSizeF(font.pointSizeF() * 1.4);
-        ui.Logo->setFont(font);
-    }
-
     void mirror(const QString& name) {
         const FormModel::State& s = form.model.state(name);
         if (s.design.kind == ControlKind::Timer) {
