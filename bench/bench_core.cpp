@@ -43,16 +43,7 @@ QString historyText(int lines) {
 // Calculate's steps on the configured tariff and fixed readings: the checks, the bill with its
 // prediction, its texts, the report and the history record against the log's tail.
 bool calculate(const records::Configuration& config, const QString& history) {
-    records::TariffCheckInput in;
-    in.text = config.text;
-    in.breakPointUnits = config.settings.breakPointUnits;
-    in.breakPointPerDay = config.settings.breakPointPerDay;
-    in.monthly = config.modes.monthly;
-    in.disc1Percent = config.modes.disc1Percent;
-    in.perDay = config.modes.perDay;
-    in.stripCurrency = true;
-    in.addCurrency = true;
-    in.currencySymbol = values::currencyPrefix();
+    const records::TariffCheckInput in = config.checkInput();
     const records::TariffCheck checked = records::checkTariff(in);
     records::FieldTexts text = checked.fields.text;
     if (checked.breakPoint.fieldText)

@@ -32,18 +32,12 @@ void calculate(const TypedInput& input) {
     auto line = [&input](qsizetype i) { return input.lines.value(i); };
 
     const records::Configuration shipped = records::readConfiguration(shippedIniLines(), locale);
-    records::TariffCheckInput in;
-    in.text = shipped.text;
+    records::TariffCheckInput in = shipped.checkInput(locale);
     for (qsizetype i = 0; i < tariffFields.size() && 7 + i < input.lines.size(); ++i)
         in.text[tariffFields[i]] = line(7 + i);
-    in.breakPointUnits = shipped.settings.breakPointUnits;
-    in.breakPointPerDay = shipped.settings.breakPointPerDay;
     in.monthly = modes.monthly;
     in.disc1Percent = modes.disc1Percent;
     in.perDay = modes.perDay;
-    in.stripCurrency = true;
-    in.addCurrency = true;
-    in.currencySymbol = values::currencyPrefix(locale);
     in.inhibit = inhibit;
     const records::TariffCheck checked = records::checkTariff(in, locale);
     if (checked.fields.fault)

@@ -268,6 +268,20 @@ Configuration readConfigurationFile(const QString& path, const QLocale& locale) 
     return readConfiguration(*lines, locale);
 }
 
+TariffCheckInput Configuration::checkInput(const QLocale& locale) const {
+    TariffCheckInput in;
+    in.text = text;
+    in.breakPointUnits = settings.breakPointUnits;
+    in.breakPointPerDay = settings.breakPointPerDay;
+    in.monthly = modes.monthly;
+    in.disc1Percent = modes.disc1Percent;
+    in.perDay = modes.perDay;
+    in.stripCurrency = true;
+    in.addCurrency = true;
+    in.currencySymbol = values::currencyPrefix(locale);
+    return in;
+}
+
 std::optional<domain::Tariff> Configuration::tariff(const QLocale& locale) const {
     if (!ok())
         return std::nullopt;

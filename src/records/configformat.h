@@ -76,6 +76,9 @@ struct Configuration {
 
     bool ok() const { return status == Status::Read; }
     std::optional<domain::Tariff> tariff(const QLocale& locale = QLocale()) const;
+    // The checks' input as Calculate has it for this tariff: its fields, saved break points and
+    // modes, the currency symbol taken off and put back.
+    TariffCheckInput checkInput(const QLocale& locale = QLocale()) const;
 };
 Configuration readConfiguration(const QStringList& lines, const QLocale& locale = QLocale());
 // Reads the file (Windows-1252, CR LF); Missing when it does not exist.

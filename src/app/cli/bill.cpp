@@ -150,16 +150,7 @@ CommandResult bill(const Context& context, const Options& options) {
 
     // The checks of Calculate, in its order: break point and tariff, reading values, and
     // the rules between the readings only when nothing was refused before them.
-    records::TariffCheckInput in;
-    in.text = tariff.config.text;
-    in.breakPointUnits = tariff.config.settings.breakPointUnits;
-    in.breakPointPerDay = tariff.config.settings.breakPointPerDay;
-    in.monthly = tariff.config.modes.monthly;
-    in.disc1Percent = tariff.config.modes.disc1Percent;
-    in.perDay = tariff.config.modes.perDay;
-    in.stripCurrency = true;
-    in.addCurrency = true;
-    in.currencySymbol = values::currencyPrefix();
+    const records::TariffCheckInput in = tariff.config.checkInput();
     const records::TariffCheck checked = records::checkTariff(in);
     records::FieldTexts text = checked.fields.text;
     if (checked.breakPoint.fieldText)
