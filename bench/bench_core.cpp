@@ -92,7 +92,7 @@ bool calculate(const records::Configuration& config, const QString& history) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale("en_GB"));
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 200;
+    const int runs = runsArgument(argc, argv, 200);
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("Data");
     QDir(dir.path()).mkpath("Log");

@@ -62,11 +62,10 @@ QString bigHistory() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale("en_GB"));
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
+    const int runs = runsArgument(argc, argv, 10);
 
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("Log");

@@ -60,7 +60,7 @@ QByteArray historyLog(int total, const std::function<QString(const QDate&)>& dat
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
+    const int runs = runsArgument(argc, argv, 50);
     QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
 
     QTemporaryDir dir;

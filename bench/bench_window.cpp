@@ -1,6 +1,7 @@
 // Times the main window constructed, loaded and shown (offscreen by default) and reports the
 // resident memory after start. Runs in a temporary working directory seeded from dist/.
 // Usage: bench_window [runs]   (run from the project root, or set VOLTRAKE_DIST)
+#include "benchsupport.h"
 #include "form/mainform.h"
 #include "text/files.h"
 #include "ui/mainwindow.h"
@@ -30,11 +31,10 @@ double residentMiB() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessChosen();
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale("en_GB"));
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
+    const int runs = runsArgument(argc, argv, 20);
     const QString dist = qEnvironmentVariable("VOLTRAKE_DIST", QStringLiteral("dist"));
 
     QTemporaryDir dir;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QtGlobal>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -24,4 +27,15 @@ inline Timing timeMs(int runs, const std::function<void()>& setup,
     }
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.front()};
+}
+
+// The runs asked for by the first argument, else `fallback`.
+inline int runsArgument(int argc, char** argv, int fallback) {
+    return argc > 1 ? std::max(1, std::atoi(argv[1])) : fallback;
+}
+
+// Windows are measured offscreen unless a platform was chosen.
+inline void offscreenUnlessChosen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
