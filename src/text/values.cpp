@@ -27,26 +27,6 @@ struct Decimal15 {
     int exponent = 0;
 };
 
-Decimal15 toDecimal15(double v) {
-    Decimal15 d;
-    if (v == 0)
-        return d;
-    // The same digits as printf's "%.14e", without the locale-aware formatting machinery.
-    std::array<char, 64> buf{};
-    const auto end =
-        std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::scientific, 14)
-            .ptr;
-    std::string s(buf.data(), end);
-    if (s.front() == '-') {
-        d.negative = true;
-        s.erase(0, 1);
-    }
-    const auto e = s.find('e');
-    d.exponent = std::stoi(s.substr(e + 1));
-    d.digits = s.substr(0, 1) + s.substr(2, e - 2);
-    return d;
-}
-
 // |v| (not 0, finite) written with 15 significant digits, without allocating.
 struct Scientific15 {
     std::array<char, 15> digits;
@@ -65,6 +45,17 @@ Scientific15 scientific15(double v) {
     std::from_chars(buf.data() + 18, end, d.exponent);
     if (buf[17] == '-')
         d.exponent = -d.exponent;
+    return d;
+}
+
+Decimal15 toDecimal15(double v) {
+    Decimal15 d;
+    if (v == 0)
+        return d;
+    const Scientific15 s = scientific15(v);
+    d.negative = v < 0;
+    d.digits.assign(s.digits.begin(), s.digits.end());
+    d.exponent = s.exponent;
     return d;
 }
 
