@@ -287,17 +287,15 @@ std::optional<double> ComparedPeriod::difference() const {
     return *other - *own;
 }
 
-Comparison compareTariff(const QList<Period>& periods, const domain::Tariff& other,
-                         const QLocale& locale) {
-    const int decimals = values::currencyDecimals(locale);
+Comparison compareWith(const QList<Period>& periods,
+                       const std::function<std::optional<double>(const Period&)>& other) {
     Comparison c;
     for (const Period& p : periods) {
         ComparedPeriod row;
         row.period = &p;
         if (p.bill)
             row.own = p.bill->costs.total;
-        if (const auto b = billWith(other, p.readings, decimals))
-            row.other = b->costs.total;
+        row.other = other(p);
         if (row.own && row.other) {
             c.own += *row.own;
             c.other += *row.other;
@@ -305,6 +303,16 @@ Comparison compareTariff(const QList<Period>& periods, const domain::Tariff& oth
         c.rows.append(row);
     }
     return c;
+}
+
+Comparison compareTariff(const QList<Period>& periods, const domain::Tariff& other,
+                         const QLocale& locale) {
+    const int decimals = values::currencyDecimals(locale);
+    return compareWith(periods, [&](const Period& p) -> std::optional<double> {
+        if (const auto b = billWith(other, p.readings, decimals))
+            return b->costs.total;
+        return std::nullopt;
+    });
 }
 
 } // namespace records

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 // The saved history as periods: the history log's data lines read back into records, one
@@ -109,7 +110,10 @@ struct Comparison {
     double other = 0;
     double difference() const { return other - own; }
 };
-// `periods` must outlive the result. The other tariff's prediction is ignored.
+// `periods` must outlive the result; `other` gives a period's other total, or nothing.
+Comparison compareWith(const QList<Period>& periods,
+                       const std::function<std::optional<double>(const Period&)>& other);
+// The other tariff's prediction is ignored.
 Comparison compareTariff(const QList<Period>& periods, const domain::Tariff& other,
                          const QLocale& locale = QLocale());
 
