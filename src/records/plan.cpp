@@ -272,7 +272,7 @@ Comparison comparePlan(const QList<Period>& periods, const domain::TariffPlan& p
 }
 
 QByteArray billCsv(const domain::PlanBill& bill) {
-    QList<QStringList> rows{{u"from"_s, u"to"_s, u"days"_s, u"units"_s, u"unit_p_per_kwh"_s,
+    QList<QStringList> rows{{u"from"_s, u"to"_s, u"days"_s, u"normal_units"_s, u"unit_p_per_kwh"_s,
                              u"standing_p_per_day"_s, u"cheap_units"_s, u"cheap_p_per_kwh"_s,
                              u"export_units"_s, u"export_p_per_kwh"_s, u"vat_percent"_s,
                              u"cost"_s}};

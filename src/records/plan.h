@@ -67,7 +67,7 @@ domain::PlanUsage usageOf(const domain::MeterReadings& readings);
 // price has no other total. `periods` must outlive the result.
 Comparison comparePlan(const QList<Period>& periods, const domain::TariffPlan& plan);
 
-// The pieces as CSV (ISO dates, "." decimals, LF): from, to, days, units, unit_p_per_kwh,
+// The pieces as CSV (ISO dates, "." decimals, LF): from, to, days, normal_units, unit_p_per_kwh,
 // standing_p_per_day, cheap_units, cheap_p_per_kwh, export_units, export_p_per_kwh,
 // vat_percent, cost; a last row "total".
 QByteArray billCsv(const domain::PlanBill& bill);
