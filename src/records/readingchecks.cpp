@@ -87,8 +87,8 @@ ReadingRulesOutcome readingRules(const ReadingTexts& t, const RuleTariff& tariff
         const QDate second = dateOf(t.date2, locale);
         const QDate earliest(2000, 1, 1);
         const QDate earliestSecond(2000, 3, 31);
-        const QDate latest(2020, 12, 31);
-        const QString dateRange = u" must be between 1st Jan 2000 and 31st Dec 2020 than Date 1"_s;
+        const QDate latest(2099, 12, 31);
+        const QString dateRange = u" must be between 1st Jan 2000 and 31st Dec 2099 than Date 1"_s;
         if (first < earliest || first > latest)
             complain(u"Date 1"_s + dateRange);
         if (second < earliestSecond || second > latest)

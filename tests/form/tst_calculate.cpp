@@ -1,5 +1,9 @@
 #include "calc_fixture.h"
 #include "domain/bill.h"
+#include "form/history.h"
+#include "form/results.h"
+#include "records/historyperiods.h"
+#include "text/files.h"
 #include "text/values.h"
 
 #include <QtTest>
@@ -41,8 +45,12 @@ class TestCalculate : public QObject {
             "Prediction Period must be either 0 or between 1 and 4 quarters\n"
             "Discount 1 must be either 0 or between 1% and 30%\n"
             "Discount 2 must be either 0 or between 5 and 99\n");
-        row("Date2 15 Mar 2000", "Date1=1/3/2000;Date2=15/3/2000",
-            "Date 2 must be between 1st Jan 2000 and 31st Dec 2020 than Date 1\n");
+        const QString dateRange = "must be between 1st Jan 2000 and 31st Dec 2099 than Date 1\n";
+        row("Date2 15 Mar 2000", "Date1=1/3/2000;Date2=15/3/2000", "Date 2 " + dateRange);
+        row("Date1 1999", "Date1=31/12/1999;Date2=1/4/2000", "Date 1 " + dateRange);
+        row("Date2 2100", "Date1=1/10/2099;Date2=1/1/2100", "Date 2 " + dateRange);
+        row("2026", "Date1=1/1/2026;Date2=1/4/2026", "", "Date1=01/01/2026;TDays=90");
+        row("2099", "Date1=1/10/2099;Date2=31/12/2099", "", "Date2=31/12/2099;TDays=91");
         row("rate 2 alone", "NormalR2=0.1",
             "The Normal Rate 1 to Normal Rate 2 Breakpoint must be set if Normal Rate 2 is set\n");
         row("prediction short", "Date1=1/1/10;Date2=1/5/10;PRate=1",
@@ -165,6 +173,40 @@ class TestCalculate : public QObject {
                      << f.CostBeforeDiscount1 << f.CostBeforeTax << f.PredictedCostBeforeDiscount1
                      << f.PredictedCostBeforeTax,
                  expected.replace('_', QChar(0x00A0)).split(' '));
+    }
+
+    // Readings of today and of later decades are saved, restored by Get Last and read back as
+    // history periods with the same dates, also where the short date has a two-digit year.
+    void savedDatesComeBack_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("en_GB 2026") << "en_GB" << QDate(2026, 1, 1) << QDate(2026, 4, 1);
+        QTest::newRow("en_US 2026") << "en_US" << QDate(2026, 1, 1) << QDate(2026, 4, 1);
+        QTest::newRow("en_US 2035") << "en_US" << QDate(2035, 3, 1) << QDate(2035, 6, 1);
+        QTest::newRow("de_DE 2099") << "de_DE" << QDate(2099, 9, 1) << QDate(2099, 12, 31);
+    }
+
+    void savedDatesComeBack() {
+        QFETCH(QString, locale);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        Form w(locale.toLatin1().constData());
+        MainForm& f = w.form;
+        f.ResultsLogName = "Voltrake.log", f.HistoryLogName = "Voltrake_H.log";
+        CreateLogFiles(f);
+        fillForm(f, "AutoSave;Date1=" + values::shortDate(from) +
+                        ";Date2=" + values::shortDate(to) + ";Calc");
+        QCOMPARE(f.text("Status"), QString("Calculation Saved"));
+        QCOMPARE(f.text("TDays"), QString::number(from.daysTo(to)));
+        Get_Last_Click(f);
+        QCOMPARE(values::readDate(f.text("Date1")).value_or(QDate()), to);
+        const auto periods =
+            records::historyPeriods(QByteArrayView(w.read("Log/Voltrake_H.log")), 0.54);
+        QCOMPARE(periods.size(), 1);
+        QCOMPARE(periods[0].readings.date1, from);
+        QCOMPARE(periods[0].readings.date2, to);
+        QVERIFY(w.host.boxes.isEmpty());
     }
 
     // Whatever lands in any field ends in a message or in results, never in a crash or a dump.

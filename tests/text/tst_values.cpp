@@ -263,9 +263,11 @@ class TestValues : public QObject {
     void datesRoundTrip() {
         QFETCH(QString, locale);
         const QLocale l(locale);
-        for (const QDate d : {QDate(2000, 1, 1), QDate(2012, 2, 29), QDate(2020, 12, 31),
-                              QDate(1925, 6, 30), QDate(2035, 9, 9)}) {
+        for (const QDate d :
+             {QDate(2000, 1, 1), QDate(2012, 2, 29), QDate(2020, 12, 31), QDate(1925, 6, 30),
+              QDate(2026, 12, 7), QDate(2035, 9, 9), QDate(2099, 12, 31)}) {
             QCOMPARE(readDate(shortDate(d, l), l).value_or(QDate()), d);
+            QVERIFY(shortDate(d, l).size() <= 11); // the history log's date field
             QCOMPARE(readDate(ddMmmYyyy(d, l), l).value_or(QDate()), d);
             QCOMPARE(ddMmmYyyy(d, l).size(), 11);
         }
@@ -279,6 +281,8 @@ class TestValues : public QObject {
         QVERIFY(!ddMmmYyyy(QDate(), QLocale("en_GB")).isNull()); // no month: no crash
         QCOMPARE(yymmdd(moment.date()), QStringLiteral("261205"));
         QCOMPARE(shortDate(moment.date(), QLocale("en_US")), QStringLiteral("12/5/26"));
+        // Past the two-digit window the year is written whole, so it cannot read as 1930.
+        QCOMPARE(shortDate(QDate(2030, 1, 2), QLocale("en_US")), QStringLiteral("1/2/2030"));
         QCOMPARE(addMonths(QDate(2012, 1, 31), 3), QDate(2012, 4, 30)); // month-end clamping
     }
 };
