@@ -240,6 +240,16 @@ planBill(const domain::TariffPlan& plan, const PlanReadingTexts& texts, const QL
     messages << outcome.messages;
     if (outcome.failure)
         messages << outcome.failure->description();
+    // The range checks read a reading's leading number; the bill takes the whole text, so a
+    // reading such as 12abc is refused with its range message rather than read as 12.
+    const std::pair<const QString*, const char*> strict[] = {
+        {&r.normal1, "Normal Rate Reading 1 must be between 1 and 999900"},
+        {&r.normal2, "Normal Rate Reading 2 must be between 11 and 999999"},
+        {&r.cheap1, "Cheap Rate Reading 1 must be either 0 or between 1 and 999900"},
+        {&r.cheap2, "Cheap Rate Reading 2 must be either 0 or between 11 and 999999"}};
+    for (const auto& [text, message] : strict)
+        if (!text->trimmed().isEmpty() && !values::readsAsNumber(*text, locale))
+            messages << QString::fromLatin1(message);
     if (export1 && export2 && *export2 < *export1)
         messages << u"Export Reading 2 must not be less than Export Reading 1"_s;
     if (!messages.isEmpty())

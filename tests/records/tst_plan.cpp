@@ -121,6 +121,8 @@ class TestPlan : public QObject {
             << OneRow << "01/01/2025|02/01/2025|12000|12005"
             << "Date 2 must be at least 3 days later than Date 1\n"
                "Normal Rate Reading 2 must be at least 10 greater than Normal Rate Reading 1";
+        QTest::newRow("trailing letters") << OneRow << "01/01/2025|01/04/2025|12000|12700abc"
+                                          << "Normal Rate Reading 2 must be between 11 and 999999";
         QTest::newRow("a date past 2099")
             << OneRow << "01/10/2099|01/01/2100|12000|12700"
             << "Date 2 must be between 1st Jan 2000 and 31st Dec 2099 than Date 1";
