@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/configformat.h"
 #include "records/csv.h"
+#include "records/historyimport.h"
 #include "records/historyperiods.h"
 #include "records_fixture.h"
 #include "text/values.h"
@@ -253,6 +254,26 @@ class TestHistCore : public QObject {
             rows << r.date.toString(Qt::ISODate) + ' ' + QString::number(r.normal) + ' ' +
                         (r.cheap ? QString::number(*r.cheap) : "-");
         QCOMPARE(rows.join('|'), result);
+    }
+
+    // Imported readings of later decades are written so that they read back as the same
+    // dates, also where the short date has a two-digit year.
+    void importedLaterDates() {
+        for (const char* name : {"en_US", "de_DE"}) {
+            LocaleScope locale(name);
+            const std::vector<ImportedReading> readings{{QDate(2026, 12, 7), 1000, {}},
+                                                        {QDate(2035, 3, 1), 2000, {}},
+                                                        {QDate(2099, 12, 31), 3000, {}}};
+            const auto imported =
+                historyWithReadings(HistoryHeader.join("\r\n") + "\r\n", readings,
+                                    {{"NormalR1", "0.14"}, {"CO2", "0.54"}}, {}, "VAT");
+            QVERIFY(imported);
+            const auto periods = historyPeriods(QByteArrayView(files::encode(imported->text)), 0.5);
+            QCOMPARE(periods.size(), 2);
+            QCOMPARE(periods[0].readings.date1, QDate(2026, 12, 7));
+            QCOMPARE(periods[1].readings.date1, QDate(2035, 3, 1));
+            QCOMPARE(periods[1].readings.date2, QDate(2099, 12, 31));
+        }
     }
 };
 
