@@ -44,6 +44,12 @@ std::optional<double> decimal(const QString& text) {
     return values::strictValue(text, QLocale::c());
 }
 
+// The shortest decimal that reads back as the same value, never in exponent form (which a
+// plan does not accept).
+QString number(double v) {
+    return QLocale::c().toString(v, 'f', QLocale::FloatingPointShortest);
+}
+
 } // namespace
 
 QString PlanError::text() const {
@@ -173,11 +179,11 @@ PlanFile readPlanFile(const QString& path) {
 
 QByteArray planCsv(const domain::TariffPlan& plan) {
     QList<QStringList> rows{QStringList(ColumnNames.cbegin(), ColumnNames.cend())};
-    auto optional = [](const std::optional<double>& v) { return v ? csv::cell(*v) : QString(); };
+    auto optional = [](const std::optional<double>& v) { return v ? number(*v) : QString(); };
     for (const domain::PriceRow& p : plan.rows)
-        rows << QStringList{csv::cell(p.from),      csv::cell(p.unit),
-                            csv::cell(p.standing),  optional(p.cheap),
-                            optional(p.exportRate), p.vat != 0 ? csv::cell(p.vat) : QString()};
+        rows << QStringList{values::isoDate(p.from), number(p.unit),
+                            number(p.standing),      optional(p.cheap),
+                            optional(p.exportRate),  p.vat != 0 ? number(p.vat) : QString()};
     return csv::document(rows);
 }
 

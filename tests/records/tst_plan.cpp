@@ -209,6 +209,10 @@ class TestPlan : public QObject {
         const QByteArray written = planCsv(plan);
         QCOMPARE(written, planOf("2025-01-01,24.5,60,,,5\n2025-04-01,0.5,0,13,15.25,\n"));
         QCOMPARE(planCsv(parsed(written)), written);
+        // Values of many digits are written whole, without an exponent, and read back the same.
+        const QByteArray fine = planOf("2025-01-01,0.0000001,0.1234567890123456789,,,\n");
+        QCOMPARE(parsed(planCsv(parsed(fine))).rows[0].standing, parsed(fine).rows[0].standing);
+        QCOMPARE(planCsv(parsed(fine)), planOf("2025-01-01,0.0000001,0.12345678901234568,,,\n"));
         QCOMPARE(plan.rowOn(QDate(2024, 12, 31)), nullptr);
         QCOMPARE(plan.rowOn(QDate(2025, 4, 1)), &plan.rows[1]);
     }
