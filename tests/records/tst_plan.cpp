@@ -35,8 +35,8 @@ QString described(const domain::PlanBill& b) {
 }
 
 // "d1|d2|n1|n2|c1|c2|e1|e2", blanks allowed.
-PlanReadingTexts readings(const QString& spec) {
-    const QStringList t = spec.split('|');
+PlanReadingTexts readings(const QString& fields) {
+    const QStringList t = fields.split('|');
     return {{t.value(0), t.value(1), t.value(2), t.value(3), t.value(4), t.value(5)},
             t.value(6),
             t.value(7)};
