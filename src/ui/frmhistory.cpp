@@ -3,6 +3,7 @@
 
 #include "form/mainform.h"
 #include "records/configformat.h"
+#include "records/plan.h"
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/historymodel.h"
@@ -33,6 +34,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -370,7 +373,14 @@ class HistoryWindow : public QWidget {
         figures.reserve(std::size_t(periods_.size()));
         std::optional<records::Comparison> comparison;
         if (other_)
-            comparison = records::compareTariff(periods_, *other_);
+            comparison = std::visit(
+                [this](const auto& other) {
+                    if constexpr (std::is_same_v<std::decay_t<decltype(other)>, domain::Tariff>)
+                        return records::compareTariff(periods_, other);
+                    else
+                        return records::plan::comparePlan(periods_, other);
+                },
+                *other_);
         double difference = 0;
         for (qsizetype i = 0; i < periods_.size(); ++i) {
             if (!periods_[i].bill)
@@ -392,14 +402,27 @@ class HistoryWindow : public QWidget {
     void compareTariff() {
         const QString path = QFileDialog::getOpenFileName(
             this, QStringLiteral("Compare Tariff"), f_.path(QStringLiteral("Data")),
-            QStringLiteral("Configuration files (*.ini);;All files (*)"));
+            QStringLiteral("Configuration files and plans (*.ini *.csv);;Configuration files "
+                           "(*.ini);;Tariff plans (*.csv);;All files (*)"));
         if (!path.isEmpty())
             compareWith(path);
     }
 
   public:
-    // Prices every period under the tariff of another configuration file as well.
+    // Prices every period under the tariff of another configuration file, or under a plan
+    // (a .csv file), as well.
     bool compareWith(const QString& path) {
+        if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+            const records::plan::PlanFile read = records::plan::readPlanFile(path);
+            if (!read.plan) {
+                f_.message(QStringLiteral("Voltrake Compare Tariff"), read.message);
+                return false;
+            }
+            other_ = *read.plan;
+            setFigures();
+            rebuildCharts();
+            return true;
+        }
         const records::Configuration config = records::readConfigurationFile(path);
         const auto tariff = config.ok() ? config.tariff() : std::nullopt;
         if (!tariff) {
@@ -431,7 +454,8 @@ class HistoryWindow : public QWidget {
     QStackedWidget* stack_ = nullptr;
     QFileSystemWatcher watcher_;
     QList<records::Period> periods_;
-    std::optional<domain::Tariff> other_;
+    // What the periods are compared with: another configuration's tariff or a plan.
+    std::optional<std::variant<domain::Tariff, domain::TariffPlan>> other_;
 };
 
 QPointer<HistoryWindow> open;

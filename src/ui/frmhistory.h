@@ -12,6 +12,6 @@ QWidget* showHistoryWindow(MainForm& f, QWidget* parent);
 QWidget* historyWindow();
 // Reads the history log again into the open window, if there is one.
 void refreshHistoryWindow();
-// Prices the open window's periods under the tariff of another configuration file as well;
-// false (after telling the user) when the file gives no tariff.
+// Prices the open window's periods under the tariff of another configuration file, or under
+// the plan of a .csv file, as well; false (after telling the user) when the file gives neither.
 bool compareHistoryWith(const QString& configPath);

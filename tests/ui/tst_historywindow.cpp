@@ -352,6 +352,22 @@ class TestHistoryWindow : public QObject {
         QCOMPARE(table->model()->columnCount(), int(HistoryModel::ColumnCount));
         QVERIFY(!table->model()->index(0, HistoryModel::Compared).data().toString().isEmpty());
         QVERIFY(w->findChild<QLabel*>("CompareTotal")->text().startsWith("Difference"));
+        // A plan: periods starting before its first date have no other total. 01/07 to 03/10/2018:
+        // (850 x 20 + 250 x 10 + 94 x 50) x 1.05 = 25410p.
+        const QByteArray header =
+            "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,export_p_per_kwh,vat_percent\n";
+        s.write("Data/bad.csv", header + "2018-07-01,20,50,10,,-5\n");
+        s.host.boxes.clear();
+        QVERIFY(!compareHistoryWith(s.path("Data/bad.csv")));
+        QCOMPARE(s.host.titles(), QStringList{"Voltrake Compare Tariff"});
+        QVERIFY(s.host.boxes[0].text.endsWith("Line 2, column vat_percent: -5 is below 0."));
+        s.write("Data/plan.csv", header + "2018-07-01,20,50,10,,5\n");
+        QVERIFY(compareHistoryWith(s.path("Data/plan.csv")));
+        const auto compared = [&](int row) {
+            return table->model()->index(row, HistoryModel::Compared).data().toString();
+        };
+        QCOMPARE(compared(2), QString("£254.10")); // newest first
+        QCOMPARE(compared(4), QString());
         if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
             w->findChild<QTabWidget*>()->setCurrentIndex(1);
             QTest::qWait(50); // the chart lays itself out on the event loop
