@@ -3,6 +3,7 @@
 
 #include "form/mainform.h"
 #include "ui/frmhistory.h"
+#include "ui/frmplan.h"
 #include "ui/historyfiles.h"
 
 #include <QAction>
@@ -36,6 +37,10 @@ QMenuBar* createMenuBar(MainForm& f, QWidget* window) {
     // The window's buttons already use Alt+H (Help) and Alt+V (Save Data): the menus take
     // letters no button has.
     QMenu* file = bar->addMenu(QStringLiteral("File"));
+    QObject::connect(
+        addAction(file, "actionPlanBill", QStringLiteral("Check a Bill with a &Plan…")),
+        &QAction::triggered, bar, [&f, window] { showPlanWindow(f, window); });
+    file->addSeparator();
     QObject::connect(addAction(file, "actionExportCsv", QStringLiteral("&Export History as CSV…")),
                      &QAction::triggered, bar, [&f, window] { exportHistoryCsv(f, window); });
     QObject::connect(
