@@ -204,6 +204,160 @@ class TestCli : public QObject {
         QVERIFY(!QFile::exists(w.path("Log/Voltrake.log")));
     }
 
+    // Bills under a plan, worked by hand: units x rate + days x standing charge, VAT on both,
+    // export credited without VAT, each piece rounded to pence once.
+    void planBill_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QByteArray>("plan");
+        QTest::addColumn<QStringList>("args"); // after the plan
+        QTest::addColumn<QByteArray>("out");
+        const QByteArray header = "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
+                                  "export_p_per_kwh,vat_percent\n";
+        // (700 x 24.50 + 90 x 60.00) x 1.05 = 23677.5p, the half away from zero.
+        QTest::newRow("one price, table")
+            << "en_GB" << header + "2025-01-01,24.50,60.00,,,5\n"
+            << QStringList{"--from",   "01/01/2025", "--to", "01/04/2025",
+                           "--normal", "12000",      "12700"}
+            << QByteArray(
+                   "From        To          Days   Units  Unit p/kWh  Standing p/day  VAT %  "
+                   "  Cost\n"
+                   "01/01/2025  01/04/2025    90  700.00       24.50           60.00      5 "
+                   " 236.78\n"
+                   "Total                     90  700.00                                    "
+                   " 236.78\n\n"
+                   "Cost per day: 2.63\nCost per unit: 0.34\n");
+        // 17 + 28 + 14 days share 590 normal and 118 cheap units. (170 x 20 + 34 x 8 + 17 x 50)
+        // x 1.05 = 4748.1p; (280 x 30 + 56 x 12 + 28 x 40) x 1.05 = 10701.6p; 140 x 25 + 28 x 10
+        // + 14 x 45 = 4410p without VAT. The CSV is the same in every locale.
+        QTest::newRow("two price changes, csv")
+            << "de_DE"
+            << header + "2025-01-01,20,50,8,,5\n2025-02-01,30,40,12,,5\n2025-03-01,25,45,10,,\n"
+            << QStringList{"--from", "15.01.2025", "--to", "15.03.2025", "--normal", "1000",
+                           "1590",   "--cheap",    "2000", "2118",       "--format", "csv"}
+            << QByteArray("from,to,days,normal_units,unit_p_per_kwh,standing_p_per_day,cheap_units,"
+                          "cheap_p_per_kwh,export_units,export_p_per_kwh,vat_percent,cost\n"
+                          "2025-01-15,2025-02-01,17,170,20,50,34,8,0,,5,47.48\n"
+                          "2025-02-01,2025-03-01,28,280,30,40,56,12,0,,5,107.02\n"
+                          "2025-03-01,2025-03-15,14,140,25,45,28,10,0,,0,44.1\n"
+                          "total,,59,590,,,118,,0,,,198.6\n");
+        // (300 x 25 + 100 x 10 + 30 x 50) x 1.05 = 10500p, less 200 x 15 exported.
+        QTest::newRow("export, json")
+            << "en_US" << header + "2025-01-01,25,50,10,15,5\n"
+            << QStringList{"--from",   "1/1/2025", "--to",    "1/31/2025", "--normal",
+                           "1000",     "1300",     "--cheap", "500",       "600",
+                           "--export", "0",        "200",     "--format",  "json"}
+            << QByteArray(R"({"cheap_units":100,"cost_per_day":2.5,"cost_per_unit":0.1875,)"
+                          R"("days":30,"export_units":200,"from":"2025-01-01","normal_units":300,)"
+                          R"("pieces":[{"cheap_p_per_kwh":10,"cheap_units":100,"cost":75,)"
+                          R"("days":30,"export_p_per_kwh":15,"export_units":200,)"
+                          R"("from":"2025-01-01","normal_units":300,"standing_p_per_day":50,)"
+                          R"("to":"2025-01-31","unit_p_per_kwh":25,"vat_percent":5}],)"
+                          R"("to":"2025-01-31","total":75})");
+    }
+
+    void planBill() {
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, plan);
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, out);
+        Workspace w;
+        w.write("Data/Voltrake.ini", ini());
+        w.write("mine.csv", plan);
+        const Run r = run(locale, QStringList{"bill", "--plan", w.path("mine.csv")} + args +
+                                      QStringList{"--dir", w.dir()});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.exit, 0);
+        if (args.contains("json"))
+            QCOMPARE(QJsonDocument::fromJson(r.out).toJson(QJsonDocument::Compact), out);
+        else
+            QCOMPARE(r.out, out);
+    }
+
+    // Plans and readings refused with the reason, nothing written; options that do not go
+    // together are usage errors.
+    void planRefused_data() {
+        QTest::addColumn<QByteArray>("plan"); // null: no file
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("err"); // the start of stderr; %1 is the plan's path
+        const QByteArray good = "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
+                                "export_p_per_kwh,vat_percent\n2025-01-01,24.50,60.00,,,5\n";
+        const QStringList quarter{"bill",       "--from",   "01/01/2025", "--to",
+                                  "01/04/2025", "--normal", "12000",      "12700"};
+        QTest::newRow("bad price")
+            << QByteArray(good).replace("24.50", "abc") << quarter << 2
+            << "The plan %1 was refused.\nLine 2, column unit_p_per_kwh: \"abc\" is not a "
+               "number.\n";
+        QTest::newRow("no plan file")
+            << QByteArray() << quarter << 1 << "voltrake-cli: %1: Unable to read the plan file.\n";
+        QTest::newRow("before the plan")
+            << good << QStringList(quarter).replaceInStrings("01/01/2025", "31/12/2024") << 2
+            << "The reading period starts before the plan's first price date, 01/01/2025: the "
+               "plan says nothing of the prices before it\n";
+        QTest::newRow("export readings")
+            << good << quarter + QStringList{"--export", "50", "40"} << 2
+            << "Export Reading 2 must not be less than Export Reading 1\n";
+        QTest::newRow("one export reading") << good << quarter + QStringList{"--export", "5"} << 64
+                                            << "voltrake-cli: --export takes two readings\n";
+        QTest::newRow("--save") << good << quarter + QStringList{"--save"} << 64
+                                << "voltrake-cli: --save does not go with --plan: the logs hold "
+                                   "bills of the configured tariff\nUsage: ";
+        QTest::newRow("--format report")
+            << good << quarter + QStringList{"--format", "report"} << 64
+            << "voltrake-cli: --format must be table, csv or json "
+               "with --plan\n";
+        QTest::newRow("compare with both")
+            << good << QStringList{"compare", "--config", "x.ini"} << 64
+            << "voltrake-cli: one of --config and --plan is required\n";
+        QTest::newRow("compare, bad plan")
+            << QByteArray(good).replace("2025-01-01", "2025-13-01") << QStringList{"compare"} << 2
+            << "The plan %1 was refused.\nLine 2, column from: \"2025-13-01\" is not a date of "
+               "the form yyyy-mm-dd.\n";
+    }
+
+    void planRefused() {
+        QFETCH(QByteArray, plan);
+        QFETCH(QStringList, args);
+        QFETCH(int, exit);
+        QFETCH(QString, err);
+        Workspace w;
+        w.write("Data/Voltrake.ini", ini());
+        w.write("Log/Voltrake_H.log", "");
+        if (!plan.isNull())
+            w.write("plan.csv", plan);
+        const Run r =
+            run("en_GB", args + QStringList{"--plan", w.path("plan.csv"), "--dir", w.dir()});
+        QCOMPARE(r.exit, exit);
+        QVERIFY2(r.err.startsWith(err.arg(w.path("plan.csv"))), qPrintable(r.err));
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(w.read("Log/Voltrake_H.log"), QByteArray());
+        QVERIFY(!QFile::exists(w.path("Log/Voltrake.log")));
+        QCOMPARE(w.read("plan.csv"), plan.isNull() ? QByteArray() : plan);
+    }
+
+    // Saved periods priced under a plan: one before its first date has no other total.
+    // 01/02 to 01/03/2025 under the plan: (400 x 20 + 28 x 50) x 1.05 = 9870p.
+    void comparePlan() {
+        Workspace w;
+        w.write("Data/Voltrake.ini", ini());
+        QVERIFY(QDir(w.dir()).mkpath("Log"));
+        w.write("plan.csv", "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
+                            "export_p_per_kwh,vat_percent\n2025-02-01,20,50,,,5\n");
+        for (const QStringList& period : {QStringList{"01/01/2025", "01/02/2025", "1000", "1300"},
+                                          QStringList{"01/02/2025", "01/03/2025", "1300", "1700"}})
+            QCOMPARE(run("en_GB", {"bill", "--from", period[0], "--to", period[1], "--normal",
+                                   period[2], period[3], "--save", "--dir", w.dir()})
+                         .exit,
+                     0);
+        const Run r = run("en_GB", {"compare", "--plan", w.path("plan.csv"), "--dir", w.dir()});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.exit, 0);
+        QCOMPARE(r.out, "From        To          Own tariff   Plan  Difference\n"
+                        "01/01/2025  01/02/2025       67.56\n"
+                        "01/02/2025  01/03/2025       85.19  98.70       13.51\n"
+                        "Total                        85.19  98.70       13.51\n");
+    }
+
     void historyOfSaves_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QByteArray>("config");

@@ -4,12 +4,14 @@
 #include "app/cli/tariff.h"
 #include "records/billformat.h"
 #include "records/logwrite.h"
+#include "records/plan.h"
 #include "records/readingchecks.h"
 #include "records/tariffchecks.h"
 #include "text/files.h"
 #include "text/values.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -127,12 +129,147 @@ int save(const Context& context, const billformat::BillTexts& texts, const QStri
     return Done;
 }
 
+// A price in hundredths as typed in a plan: two decimals at least, more where it has them.
+QString price(double value) {
+    const QString exact = values::plainNumber(value);
+    const QString two = values::fixed(value, values::Fixed::Two);
+    return values::plainNumber(values::roundHalfAway(value, 2)) == exact ? two : exact;
+}
+
+QString price(const std::optional<double>& value) {
+    return value ? price(*value) : QString();
+}
+
+QJsonValue json(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+QByteArray planTable(const domain::PlanBill& bill) {
+    using values::Fixed;
+    const bool cheap = bill.usage.cheapUnits != 0;
+    const bool exported = bill.usage.exportUnits != 0;
+    auto two = [](double v) { return values::fixed(v, Fixed::Two); };
+    QStringList header{u"From"_s, u"To"_s, u"Days"_s, u"Units"_s};
+    if (cheap)
+        header << u"Cheap units"_s << u"Cheap p/kWh"_s;
+    if (exported)
+        header << u"Export units"_s << u"Export p/kWh"_s;
+    header << u"Unit p/kWh"_s << u"Standing p/day"_s << u"VAT %"_s << u"Cost"_s;
+    QList<QStringList> rows{header};
+    for (const domain::PlanPiece& p : bill.pieces) {
+        QStringList row{values::shortDate(p.from), values::shortDate(p.to), QString::number(p.days),
+                        two(p.normalUnits)};
+        if (cheap)
+            row << two(p.cheapUnits) << price(p.price.cheap);
+        if (exported)
+            row << two(p.exportUnits) << price(p.price.exportRate);
+        row << price(p.price.unit) << price(p.price.standing) << values::plainNumber(p.price.vat)
+            << two(p.cost);
+        rows << row;
+    }
+    QStringList total{u"Total"_s, QString(), QString::number(bill.days),
+                      two(bill.usage.normalUnits)};
+    if (cheap)
+        total << two(bill.usage.cheapUnits) << QString();
+    if (exported)
+        total << two(bill.usage.exportUnits) << QString();
+    total << QString() << QString() << QString() << two(bill.total);
+    rows << total;
+    QByteArray text = table(rows, 2);
+    text += (u"\nCost per day: "_s + two(bill.costPerDay) + u'\n').toLocal8Bit();
+    if (bill.costPerUnit)
+        text += (u"Cost per unit: "_s + two(*bill.costPerUnit) + u'\n').toLocal8Bit();
+    return text;
+}
+
+QJsonObject planJson(const domain::PlanBill& bill) {
+    QJsonArray pieces;
+    for (const domain::PlanPiece& p : bill.pieces) {
+        pieces.append(QJsonObject{
+            {u"from"_s, values::isoDate(p.from)},
+            {u"to"_s, values::isoDate(p.to)},
+            {u"days"_s, double(p.days)},
+            {u"normal_units"_s, p.normalUnits},
+            {u"cheap_units"_s, p.cheapUnits},
+            {u"export_units"_s, p.exportUnits},
+            {u"unit_p_per_kwh"_s, p.price.unit},
+            {u"standing_p_per_day"_s, p.price.standing},
+            {u"cheap_p_per_kwh"_s, json(p.price.cheap)},
+            {u"export_p_per_kwh"_s, json(p.price.exportRate)},
+            {u"vat_percent"_s, p.price.vat},
+            {u"cost"_s, p.cost},
+        });
+    }
+    const domain::PlanUsage& u = bill.usage;
+    return {{u"from"_s, values::isoDate(u.from)},
+            {u"to"_s, values::isoDate(u.to)},
+            {u"days"_s, double(bill.days)},
+            {u"normal_units"_s, u.normalUnits},
+            {u"cheap_units"_s, u.cheapUnits},
+            {u"export_units"_s, u.exportUnits},
+            {u"pieces"_s, pieces},
+            {u"total"_s, bill.total},
+            // Four decimals: beyond them lie only the binary fractions' noise.
+            {u"cost_per_day"_s, values::roundHalfAway(bill.costPerDay, 4)},
+            {u"cost_per_unit"_s, bill.costPerUnit
+                                     ? QJsonValue(values::roundHalfAway(*bill.costPerUnit, 4))
+                                     : QJsonValue()}};
+}
+
+// The readings priced under a plan file: nothing saved, since the logs hold bills of the
+// configured tariff.
+CommandResult planBill(const Options& options, const QStringList& normal,
+                       const QStringList& cheap) {
+    const QString format = options.has(u"format"_s) ? options.value(u"format"_s) : u"table"_s;
+    const QStringList exported = options.values.value(u"export"_s);
+    if (!exported.isEmpty() && exported.size() != 2)
+        return {Usage, u"--export takes two readings"_s};
+    const PlanFile plan = readPlan(options.value(u"plan"_s));
+    if (plan.exit != Done)
+        return {plan.exit};
+
+    const records::plan::PlanReadingTexts texts{{options.value(u"from"_s), options.value(u"to"_s),
+                                                 normal[0], normal[1], cheap.value(0),
+                                                 cheap.value(1)},
+                                                exported.value(0),
+                                                exported.value(1)};
+    const auto priced = records::plan::planBill(plan.plan, texts);
+    if (const auto* messages = std::get_if<QStringList>(&priced)) {
+        for (const QString& m : *messages)
+            err(m);
+        return {Refused};
+    }
+    const auto& bill = std::get<domain::PlanBill>(priced);
+    if (format == u"csv"_s)
+        out(records::plan::billCsv(bill));
+    else if (format == u"json"_s)
+        out(QJsonDocument(planJson(bill)).toJson(QJsonDocument::Indented));
+    else
+        out(planTable(bill));
+    return {Done};
+}
+
 } // namespace
 
 CommandResult bill(const Context& context, const Options& options) {
-    const QString format = options.has(u"format"_s) ? options.value(u"format"_s) : u"report"_s;
-    if (format != u"report"_s && format != u"json"_s)
-        return {Usage, u"--format must be report or json"_s};
+    const bool plan = options.has(u"plan"_s);
+    const QString format = options.has(u"format"_s) ? options.value(u"format"_s)
+                           : plan                   ? u"table"_s
+                                                    : u"report"_s;
+    if (plan) {
+        if (format != u"table"_s && format != u"csv"_s && format != u"json"_s)
+            return {Usage, u"--format must be table, csv or json with --plan"_s};
+        for (const char* name : {"save", "config", "notes"})
+            if (options.has(QString::fromLatin1(name)))
+                return {Usage, u"--"_s + QString::fromLatin1(name) +
+                                   u" does not go with --plan: the logs hold bills of the "
+                                   u"configured tariff"_s};
+    } else {
+        if (format != u"report"_s && format != u"json"_s)
+            return {Usage, u"--format must be report or json"_s};
+        if (options.has(u"export"_s))
+            return {Usage, u"--export needs --plan"_s};
+    }
     for (const char* name : {"from", "to", "normal"}) {
         if (!options.has(QString::fromLatin1(name)))
             return {Usage, u"--"_s + QString::fromLatin1(name) + u" is required"_s};
@@ -143,6 +280,8 @@ CommandResult bill(const Context& context, const Options& options) {
         return {Usage, u"--normal takes two readings"_s};
     if (!cheap.isEmpty() && cheap.size() != 2)
         return {Usage, u"--cheap takes two readings"_s};
+    if (plan)
+        return planBill(options, normal, cheap);
 
     const auto tariff = readTariff(context, options.value(u"config"_s));
     if (!tariff.config.ok())

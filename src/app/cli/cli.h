@@ -19,5 +19,8 @@ void out(const QByteArray& bytes);
 void err(const QString& text);
 // A message for a file that could not be read or written, naming it.
 int fileError(const QString& path, const QString& message);
+// Plain-text columns, each as wide as its widest cell; the first `leftColumns` left, the rest
+// (numbers) right; LF line ends.
+QByteArray table(const QList<QStringList>& rows, int leftColumns);
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "app/cli/tariff.h"
 #include "records/csv.h"
 #include "records/historyperiods.h"
+#include "records/plan.h"
 #include "text/files.h"
 #include "text/values.h"
 
@@ -65,28 +66,6 @@ QJsonValue json(const QVariant& value) {
 
 QJsonValue json(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue();
-}
-
-// Plain-text columns, each as wide as its widest cell; text left, numbers right.
-QByteArray table(const QList<QStringList>& rows, int leftColumns) {
-    QList<qsizetype> width;
-    for (const QStringList& row : rows) {
-        width.resize(std::max(width.size(), row.size()));
-        for (qsizetype c = 0; c < row.size(); ++c)
-            width[c] = std::max(width[c], row[c].size());
-    }
-    QString text;
-    for (const QStringList& row : rows) {
-        QString line;
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            if (c)
-                line += u"  "_s;
-            line +=
-                c < leftColumns ? row[c].leftJustified(width[c]) : row[c].rightJustified(width[c]);
-        }
-        text += line.trimmed() + u'\n';
-    }
-    return text.toLocal8Bit();
 }
 
 // A cell of the table in the user's regional settings.
@@ -157,16 +136,25 @@ CommandResult compare(const Context& context, const Options& options) {
     const QString format = formatOption(options, u"table"_s);
     if (format != u"table"_s && format != u"csv"_s && format != u"json"_s)
         return {Usage, u"--format must be table, csv or json"_s};
-    if (!options.has(u"config"_s))
-        return {Usage, u"--config is required"_s};
-    const Tariff other = tariffOf(context, options.value(u"config"_s));
-    if (other.exit != Done)
-        return {other.exit};
+    const bool plan = options.has(u"plan"_s);
+    if (plan == options.has(u"config"_s))
+        return {Usage, u"one of --config and --plan is required"_s};
+    // The other side is read before the history, so a bad file is named whatever the log.
+    Tariff other;
+    PlanFile planFile;
+    if (plan)
+        planFile = readPlan(options.value(u"plan"_s));
+    else
+        other = tariffOf(context, options.value(u"config"_s));
+    if (const int exit = plan ? planFile.exit : other.exit; exit != Done)
+        return {exit};
     // Totals do not depend on the CO2 factor, so the working directory's file is not needed.
     const Periods read = readPeriods(context, 0);
     if (read.exit != Done)
         return {read.exit};
-    const records::Comparison comparison = records::compareTariff(read.periods, other.tariff);
+    const records::Comparison comparison =
+        plan ? records::plan::comparePlan(read.periods, planFile.plan)
+             : records::compareTariff(read.periods, other.tariff);
 
     if (format == u"csv"_s) {
         out(records::csv::comparisonCsv(comparison));
@@ -187,8 +175,8 @@ CommandResult compare(const Context& context, const Options& options) {
         out(QJsonDocument(QJsonObject{{u"periods"_s, rows}, {u"total"_s, total}})
                 .toJson(QJsonDocument::Indented));
     } else {
-        QList<QStringList> rows{
-            {u"From"_s, u"To"_s, u"Own tariff"_s, u"Other tariff"_s, u"Difference"_s}};
+        QList<QStringList> rows{{u"From"_s, u"To"_s, u"Own tariff"_s,
+                                 plan ? u"Plan"_s : u"Other tariff"_s, u"Difference"_s}};
         for (const records::ComparedPeriod& r : comparison.rows) {
             rows << QStringList{values::shortDate(r.period->readings.date1),
                                 values::shortDate(r.period->readings.date2), shown(r.own),

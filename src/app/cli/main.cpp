@@ -36,6 +36,27 @@ int fileError(const QString& path, const QString& message) {
     return FileError;
 }
 
+QByteArray table(const QList<QStringList>& rows, int leftColumns) {
+    QList<qsizetype> width;
+    for (const QStringList& row : rows) {
+        width.resize(std::max(width.size(), row.size()));
+        for (qsizetype c = 0; c < row.size(); ++c)
+            width[c] = std::max(width[c], row[c].size());
+    }
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c)
+                line += u"  "_s;
+            line +=
+                c < leftColumns ? row[c].leftJustified(width[c]) : row[c].rightJustified(width[c]);
+        }
+        text += line.trimmed() + u'\n';
+    }
+    return text.toLocal8Bit();
+}
+
 } // namespace cli
 
 namespace {
@@ -50,13 +71,18 @@ struct Command {
 const Command Commands[] = {
     {"bill",
      "voltrake-cli bill --from D1 --to D2 --normal R1 R2 [--cheap C1 C2] [--notes TEXT]\n"
-     "                  [--config FILE] [--format report|json] [--save] [--dir DIR]",
+     "                  [--config FILE] [--format report|json] [--save] [--dir DIR]\n"
+     "       voltrake-cli bill --plan PLAN.csv --from D1 --to D2 --normal R1 R2 [--cheap C1 C2]\n"
+     "                  [--export E1 E2] [--format table|csv|json] [--dir DIR]",
      "Works out the bill between two meter readings with the tariff of the configuration\n"
      "file and prints the results report (or JSON). Dates and numbers are read in the\n"
      "user's regional settings. --save appends the report and the history record to the\n"
-     "logs as the Save button does.\n",
-     {u"from"_s, u"to"_s, u"normal"_s, u"cheap"_s, u"notes"_s, u"config"_s, u"format"_s,
-      u"save"_s}},
+     "logs as the Save button does.\n\n"
+     "With --plan the readings are priced under the dated tariff plan PLAN.csv instead,\n"
+     "one row for each price period the readings span, with --export readings credited at\n"
+     "the plan's export rate. Nothing is saved: the logs hold bills of the configured tariff.\n",
+     {u"from"_s, u"to"_s, u"normal"_s, u"cheap"_s, u"export"_s, u"notes"_s, u"config"_s, u"plan"_s,
+      u"format"_s, u"save"_s}},
     {"history",
      "voltrake-cli history [--format csv|json|table] [--config FILE] [--dir DIR]",
      "Lists every saved period of Log/Voltrake_H.log with its figures, recomputed from the\n"
@@ -64,10 +90,12 @@ const Command Commands[] = {
      "dates, full-stop decimals, UTF-8 and LF line ends.\n",
      {u"format"_s, u"config"_s}},
     {"compare",
-     "voltrake-cli compare --config OTHER.ini [--format table|csv|json] [--dir DIR]",
+     "voltrake-cli compare --config OTHER.ini | --plan PLAN.csv [--format table|csv|json]\n"
+     "                     [--dir DIR]",
      "Prices every saved period under the tariff kept on its record and under the tariff of\n"
-     "OTHER.ini, and shows the difference for each period and in total.\n",
-     {u"format"_s, u"config"_s}},
+     "OTHER.ini or the dated tariff plan PLAN.csv, and shows the difference for each period\n"
+     "and in total. A period the plan has no prices for has no other total.\n",
+     {u"format"_s, u"config"_s, u"plan"_s}},
     {"help", "voltrake-cli help COMMAND", "Shows the help of a command.\n", {}},
 };
 
@@ -106,14 +134,15 @@ int usageError(const QString& message, const Command* command) {
     return cli::Usage;
 }
 
-// "--normal R1 R2" takes two values; the parser knows options of one value, so the pair is
-// passed to it as two occurrences.
+// "--normal R1 R2", "--cheap C1 C2" and "--export E1 E2" take two values; the parser knows
+// options of one value, so a pair is passed to it as two occurrences.
 QStringList withPairs(const QStringList& args) {
     QStringList out;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == u"--normal"_s || a == u"--cheap"_s) && i + 2 < args.size() &&
-            !args[i + 1].startsWith(u"--"_s) && !args[i + 2].startsWith(u"--"_s)) {
+        if ((a == u"--normal"_s || a == u"--cheap"_s || a == u"--export"_s) &&
+            i + 2 < args.size() && !args[i + 1].startsWith(u"--"_s) &&
+            !args[i + 2].startsWith(u"--"_s)) {
             out << a << args[i + 1] << a << args[i + 2];
             i += 2;
         } else {
@@ -143,7 +172,8 @@ int main(int argc, char** argv) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption({u"dir"_s, u"Working directory."_s, u"DIR"_s, u"."_s});
-    for (const char* name : {"from", "to", "normal", "cheap", "notes", "config", "format"})
+    for (const char* name :
+         {"from", "to", "normal", "cheap", "export", "notes", "config", "plan", "format"})
         parser.addOption({QString::fromLatin1(name), QString(), u"VALUE"_s});
     parser.addOption({u"save"_s, QString()});
 
@@ -186,7 +216,8 @@ int main(int argc, char** argv) {
                                   QLatin1String(command->name),
                               command);
     }
-    for (const QString& name : {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"format"_s, u"dir"_s})
+    for (const QString& name :
+         {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"plan"_s, u"format"_s, u"dir"_s})
         if (parser.values(name).size() > 1)
             return usageError(u"option --"_s + name + u" given more than once"_s, command);
 

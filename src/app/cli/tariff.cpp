@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/tariff.h"
+#include "records/plan.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +16,18 @@ TariffFile readTariff(const Context& context, const QString& option) {
         t.message =
             records::configurationFaultText(records::configurationFaultWord(t.config.status));
     return t;
+}
+
+PlanFile readPlan(const QString& path) {
+    const records::plan::PlanFile file = records::plan::readPlanFile(path);
+    if (file.unreadable)
+        return {fileError(path, u"Unable to read the plan file."_s), {}};
+    if (!file.plan) {
+        QString message = file.message;
+        err(message.replace(u"\r\n"_s, u"\n"_s));
+        return {Refused, {}};
+    }
+    return {Done, *file.plan};
 }
 
 } // namespace cli
