@@ -1,8 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Whole-process figures for voltrake-cli: `bill` and `history --format csv` on a history log of
-# 32,767 lines, each run RUNS times under /usr/bin/time -v; prints the median wall time and peak
-# resident memory.
+# Whole-process figures for voltrake-cli: `bill` with the configured tariff and with a 400-row
+# plan, `history --format csv` and `compare --plan` on a history log of 32,767 lines, each run
+# RUNS times under /usr/bin/time -v; prints the median wall time and peak resident memory.
 #   bench/bench_cli.sh build-rel/src/voltrake-cli [RUNS]     (from the project root)
 set -eu
 CLI=$(realpath "$1")
@@ -33,6 +33,16 @@ for i in range(extra):
     out.append(day.strftime('%d/%m/%Y').rjust(11) + ', ' + str(reading).rjust(7) + record[20:])
 open(path, 'ab').write(('\r\n'.join(out) + '\r\n').encode('cp1252'))
 PY
+# A plan of 400 monthly prices from January 1995, every price a little different.
+python3 - "$work/plan.csv" <<'PY'
+import sys
+rows = ['from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,export_p_per_kwh,vat_percent']
+for i in range(400):
+    year, month = 1995 + i // 12, 1 + i % 12
+    rows.append(f'{year}-{month:02d}-01,{20 + i % 97 / 10:.2f},{40 + i % 53 / 10:.2f},'
+                f'{10 + i % 31 / 10:.2f},15.00,5')
+open(sys.argv[1], 'w').write('\n'.join(rows) + '\n')
+PY
 echo "history log: $(wc -l <"$work/Log/Voltrake_H.log") lines, $(wc -c <"$work/Log/Voltrake_H.log") bytes"
 
 measure() { # name, then the command
@@ -59,4 +69,7 @@ PY
 }
 
 measure "bill" "$CLI" bill --dir "$work" --from 01/01/2012 --to 01/04/2012 --normal 1000 2000
+measure "bill --plan, 400 rows" "$CLI" bill --dir "$work" --plan "$work/plan.csv" \
+    --from 01/01/2012 --to 01/04/2012 --normal 1000 2000
 measure "history --format csv" "$CLI" history --dir "$work" --format csv
+measure "compare --plan, 400 rows" "$CLI" compare --dir "$work" --plan "$work/plan.csv"
