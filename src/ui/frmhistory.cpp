@@ -7,6 +7,7 @@
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/historymodel.h"
+#include "ui/onewindow.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPen>
-#include <QPointer>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -463,12 +463,7 @@ QPointer<HistoryWindow> open;
 } // namespace
 
 QWidget* showHistoryWindow(MainForm& f, QWidget* parent) {
-    if (!open)
-        open = new HistoryWindow(f, parent);
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
+    return showOnly(open, f, parent);
 }
 
 QWidget* historyWindow() {

@@ -5,6 +5,7 @@
 #include "records/plan.h"
 #include "text/files.h"
 #include "text/values.h"
+#include "ui/onewindow.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -105,10 +105,10 @@ class PlanWindow : public QWidget {
         inputs->setColumnStretch(1, 1);
         inputs->setColumnStretch(4, 1);
         inputs->setColumnMinimumWidth(2, fontMetrics().averageCharWidth() * 2);
-        exportNote_ = new QLabel(
+        auto* exportNote = new QLabel(
             QStringLiteral("Leave the export readings empty when nothing is exported."), this);
-        exportNote_->setWordWrap(true);
-        inputs->addWidget(exportNote_, n / 2, 1, 1, 4);
+        exportNote->setWordWrap(true);
+        inputs->addWidget(exportNote, n / 2, 1, 1, 4);
 
         planFile_ = new QLineEdit(this);
         planFile_->setObjectName(QStringLiteral("PlanFile"));
@@ -171,9 +171,9 @@ class PlanWindow : public QWidget {
         status_->setObjectName(QStringLiteral("PlanStatus"));
         status_->setTextFormat(Qt::PlainText);
 
-        calc_ = new QPushButton(QStringLiteral("&Calculate"), this);
-        calc_->setObjectName(QStringLiteral("PlanCalc"));
-        calc_->setDefault(true);
+        auto* calc = new QPushButton(QStringLiteral("&Calculate"), this);
+        calc->setObjectName(QStringLiteral("PlanCalc"));
+        calc->setDefault(true);
         saveDefault_ = new QPushButton(QStringLiteral("Save as &Default Plan"), this);
         saveDefault_->setObjectName(QStringLiteral("PlanSaveDefault"));
         saveDefault_->setEnabled(false);
@@ -182,7 +182,7 @@ class PlanWindow : public QWidget {
         close->setObjectName(QStringLiteral("PlanClose"));
         auto* buttons = new QHBoxLayout;
         buttons->addWidget(status_, 1);
-        buttons->addWidget(calc_);
+        buttons->addWidget(calc);
         buttons->addWidget(saveDefault_);
         buttons->addWidget(close);
 
@@ -196,7 +196,7 @@ class PlanWindow : public QWidget {
         showColumns(false, false);
 
         connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
-        connect(calc_, &QPushButton::clicked, this, [this] { calculate(); });
+        connect(calc, &QPushButton::clicked, this, [this] { calculate(); });
         connect(saveDefault_, &QPushButton::clicked, this, [this] { saveDefault(); });
         connect(close, &QPushButton::clicked, this, &QWidget::close);
 
@@ -366,13 +366,11 @@ class PlanWindow : public QWidget {
     MainForm& f_;
     QHash<QString, QLineEdit*> edits_;
     QLineEdit* planFile_ = nullptr;
-    QLabel* exportNote_ = nullptr;
     QTableWidget* pieces_ = nullptr;
     QLabel* total_ = nullptr;
     QLabel* perDay_ = nullptr;
     QLabel* perUnit_ = nullptr;
     QLabel* status_ = nullptr;
-    QPushButton* calc_ = nullptr;
     QPushButton* saveDefault_ = nullptr;
     std::optional<QByteArray> planBytes_; // the plan last read, as its file held it
 };
@@ -382,12 +380,7 @@ QPointer<PlanWindow> open;
 } // namespace
 
 QWidget* showPlanWindow(MainForm& f, QWidget* parent) {
-    if (!open)
-        open = new PlanWindow(f, parent);
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
+    return showOnly(open, f, parent);
 }
 
 QWidget* planWindow() {

@@ -181,7 +181,8 @@ std::vector<double> HistoryModel::series(Series s) const {
             v.push_back(p.costPerDay);
             break;
         case Series::ComparedTotal:
-            v.push_back(p.comparedTotal.value_or(0));
+            // A period a plan has no prices for is a gap in the line, not a cost of nothing.
+            v.push_back(p.comparedTotal.value_or(qQNaN()));
             break;
         case Series::ComparedDifference:
             running += p.comparedTotal ? *p.comparedTotal - p.total : 0;

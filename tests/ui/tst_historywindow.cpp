@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "darkpalette.h"
 #include "form/presentation.h"
 #include "form/results.h"
 #include "records/historyimport.h"
@@ -330,15 +331,7 @@ class TestHistoryWindow : public QObject {
         // For looking at it: VOLTRAKE_SCREENSHOT=stem writes stem.png and stem-dark.png.
         if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
             w->grab().save(stem + ".png");
-            QPalette dark;
-            for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
-                                        {QPalette::WindowText, QColor(230, 230, 230)},
-                                        {QPalette::Base, QColor(30, 30, 32)},
-                                        {QPalette::Text, QColor(230, 230, 230)},
-                                        {QPalette::Button, QColor(60, 60, 64)},
-                                        {QPalette::ButtonText, QColor(230, 230, 230)}})
-                dark.setColor(role, colour);
-            w->setPalette(dark);
+            w->setPalette(darkPalette());
             QCoreApplication::processEvents(); // the charts lay out their legends
             w->grab().save(stem + "-dark.png");
             w->setPalette(QPalette());
@@ -368,6 +361,10 @@ class TestHistoryWindow : public QObject {
         };
         QCOMPARE(compared(2), QString("£254.10")); // newest first
         QCOMPARE(compared(4), QString());
+        // ... and a gap in the chart's line, not a cost of nothing.
+        const auto line =
+            w->findChild<HistoryModel*>()->series(HistoryModel::Series::ComparedTotal);
+        QVERIFY(qIsNaN(line.front()) && !qIsNaN(line.back()));
         if (const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT"); !stem.isEmpty()) {
             w->findChild<QTabWidget*>()->setCurrentIndex(1);
             QTest::qWait(50); // the chart lays itself out on the event loop

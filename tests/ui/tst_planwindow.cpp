@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "darkpalette.h"
 #include "scriptedhost.h"
 #include "ui/frmplan.h"
 #include "ui/mainwindow.h"
@@ -71,21 +72,6 @@ struct PlanDesk : Workspace {
         return out;
     }
 };
-
-void saveDark(QWidget* w, const QString& file) {
-    QPalette dark;
-    for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
-                                {QPalette::WindowText, QColor(230, 230, 230)},
-                                {QPalette::Base, QColor(30, 30, 32)},
-                                {QPalette::AlternateBase, QColor(40, 40, 44)},
-                                {QPalette::Text, QColor(230, 230, 230)},
-                                {QPalette::Button, QColor(60, 60, 64)},
-                                {QPalette::ButtonText, QColor(230, 230, 230)}})
-        dark.setColor(role, colour);
-    w->setPalette(dark);
-    w->grab().save(file);
-    w->setPalette(QPalette());
-}
 
 } // namespace
 
@@ -178,7 +164,8 @@ class TestPlanWindow : public QObject {
         const QString stem = qEnvironmentVariable("VOLTRAKE_SCREENSHOT");
         if (!stem.isEmpty() && QByteArray(QTest::currentDataTag()).startsWith("price change")) {
             d.window->grab().save(stem + "-plan.png");
-            saveDark(d.window, stem + "-plan-dark.png");
+            d.window->setPalette(darkPalette());
+            d.window->grab().save(stem + "-plan-dark.png");
         }
     }
 
