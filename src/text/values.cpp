@@ -603,6 +603,15 @@ QString fixed(double value, Fixed format, const QLocale& locale) {
     return withDecimals(scaledRounded(d, decimals), decimals, d.negative, decimalPoint(locale));
 }
 
+QString price(double value, const QLocale& locale) {
+    return roundHalfAway(value, 2) == value ? fixed(value, Fixed::Two, locale)
+                                            : plainNumber(value, locale);
+}
+
+QString price(const std::optional<double>& value, const QLocale& locale) {
+    return value ? price(*value, locale) : QString();
+}
+
 QString fixedText(const QString& text, Fixed format, const QLocale& locale) {
     const auto v = parseNumber(text, locale);
     return v ? fixed(*v, format, locale) : text;

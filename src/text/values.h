@@ -35,6 +35,11 @@ void appendPlainNumber(QByteArray& out, double value);
 // Named formats. Halves round away from zero on the value written with 15 significant digits.
 enum class Fixed { Zero, One, Two, Six }; // "0", "0.0", "0.00", "0.000000"
 QString fixed(double value, Fixed format, const QLocale& locale = QLocale());
+// A price as a bill prints it: two decimals, or all it has where it has more (24.567 is not
+// 24.57).
+QString price(double value, const QLocale& locale = QLocale());
+// Empty where there is no price.
+QString price(const std::optional<double>& value, const QLocale& locale = QLocale());
 // Formats a field text the way the named format does: an empty text stays empty; a text
 // that reads as a number is formatted; any other text is returned unchanged.
 QString fixedText(const QString& text, Fixed format, const QLocale& locale = QLocale());

@@ -51,17 +51,6 @@ QString money(double amount) {
                                            : values::fixed(amount, values::Fixed::Two);
 }
 
-// Prices in two decimals as bills print them, unless the plan gives more: a rate of 24.567
-// must not be shown as 24.57.
-QString price(double p) {
-    return values::roundHalfAway(p, 2) == p ? values::fixed(p, values::Fixed::Two)
-                                            : values::plainNumber(p);
-}
-
-QString optionalPrice(const std::optional<double>& p) {
-    return p ? price(*p) : QString();
-}
-
 class PlanWindow : public QWidget {
   public:
     PlanWindow(MainForm& f, QWidget* parent) : QWidget(parent, Qt::Window), f_(f) {
@@ -313,11 +302,11 @@ class PlanWindow : public QWidget {
                                                 values::fixed(double(p.days), Fixed::Zero),
                                                 values::fixed(p.normalUnits, Fixed::Two),
                                                 values::fixed(p.cheapUnits, Fixed::Two),
-                                                optionalPrice(p.price.cheap),
+                                                values::price(p.price.cheap),
                                                 values::fixed(p.exportUnits, Fixed::Two),
-                                                optionalPrice(p.price.exportRate),
-                                                price(p.price.unit),
-                                                price(p.price.standing),
+                                                values::price(p.price.exportRate),
+                                                values::price(p.price.unit),
+                                                values::price(p.price.standing),
                                                 values::plainNumber(p.price.vat),
                                                 money(p.cost)};
             for (int c = 0; c < ColumnCount; ++c) {

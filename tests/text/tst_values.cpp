@@ -169,6 +169,10 @@ class TestValues : public QObject {
         QTest::newRow("below half") << "en_GB" << 0.004 << two << "0.00";
         QTest::newRow("comma locale") << "de_DE" << 0.14 << six << "0,140000";
         QTest::newRow("large") << "en_GB" << 1e17 << two << "100000000000000000.00";
+        // A price (format -1): two decimals, or every one it has.
+        QTest::newRow("price in pence") << "en_GB" << 24.5 << -1 << "24.50";
+        QTest::newRow("price finer") << "en_GB" << 24.567 << -1 << "24.567";
+        QTest::newRow("price, comma locale") << "de_DE" << 14.125 << -1 << "14,125";
     }
     // clang-format on
 
@@ -178,8 +182,12 @@ class TestValues : public QObject {
         QFETCH(int, format);
         QFETCH(QString, expected);
         const QLocale l(locale);
-        QCOMPARE(fixed(value, Fixed(format), l), expected);
-        QCOMPARE(fixedText(plainNumber(value, l), Fixed(format), l), expected);
+        if (format < 0) {
+            QCOMPARE(price(value, l), expected);
+        } else {
+            QCOMPARE(fixed(value, Fixed(format), l), expected);
+            QCOMPARE(fixedText(plainNumber(value, l), Fixed(format), l), expected);
+        }
         // Every formatted text reads back as a number in its own locale.
         QVERIFY(readsAsNumber(expected, l));
     }

@@ -129,17 +129,6 @@ int save(const Context& context, const billformat::BillTexts& texts, const QStri
     return Done;
 }
 
-// A price in hundredths as typed in a plan: two decimals at least, more where it has them.
-QString price(double value) {
-    const QString exact = values::plainNumber(value);
-    const QString two = values::fixed(value, values::Fixed::Two);
-    return values::plainNumber(values::roundHalfAway(value, 2)) == exact ? two : exact;
-}
-
-QString price(const std::optional<double>& value) {
-    return value ? price(*value) : QString();
-}
-
 QJsonValue json(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue();
 }
@@ -160,11 +149,11 @@ QByteArray planTable(const domain::PlanBill& bill) {
         QStringList row{values::shortDate(p.from), values::shortDate(p.to), QString::number(p.days),
                         two(p.normalUnits)};
         if (cheap)
-            row << two(p.cheapUnits) << price(p.price.cheap);
+            row << two(p.cheapUnits) << values::price(p.price.cheap);
         if (exported)
-            row << two(p.exportUnits) << price(p.price.exportRate);
-        row << price(p.price.unit) << price(p.price.standing) << values::plainNumber(p.price.vat)
-            << two(p.cost);
+            row << two(p.exportUnits) << values::price(p.price.exportRate);
+        row << values::price(p.price.unit) << values::price(p.price.standing)
+            << values::plainNumber(p.price.vat) << two(p.cost);
         rows << row;
     }
     QStringList total{u"Total"_s, QString(), QString::number(bill.days),
