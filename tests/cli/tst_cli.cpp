@@ -294,9 +294,6 @@ class TestCli : public QObject {
             << good << QStringList(quarter).replaceInStrings("01/01/2025", "31/12/2024") << 2
             << "The reading period starts before the plan's first price date, 01/01/2025: the "
                "plan says nothing of the prices before it\n";
-        QTest::newRow("export readings")
-            << good << quarter + QStringList{"--export", "50", "40"} << 2
-            << "Export Reading 2 must not be less than Export Reading 1\n";
         QTest::newRow("one export reading") << good << quarter + QStringList{"--export", "5"} << 64
                                             << "voltrake-cli: --export takes two readings\n";
         QTest::newRow("--save") << good << quarter + QStringList{"--save"} << 64

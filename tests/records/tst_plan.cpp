@@ -221,6 +221,7 @@ class TestPlan : public QObject {
         QTemporaryDir dir;
         const QString missing = dir.filePath("none.csv");
         QVERIFY(readPlanFile(missing).unreadable);
+        QCOMPARE(readPlanFile(missing).message, "Unable to read the plan file " + missing + ".");
         QFile f(dir.filePath("bad.csv"));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(planOf("2025-01-01,x,1,,,\n")) > 0);
         f.close();

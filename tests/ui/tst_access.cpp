@@ -4,6 +4,7 @@
 #include "scriptedhost.h"
 #include "ui/contrast.h"
 #include "ui/frmabout.h"
+#include "ui/frmplan.h"
 #include "ui/frmupdater.h"
 #include "ui/mainwindow.h"
 
@@ -185,8 +186,9 @@ class TestAccess : public QObject {
         HttpServer server(HttpServer::answer("200 OK", updateDocument()));
         QWidget* update = openUpdate(ws, server, &parent);
         QVERIFY(update);
+        QWidget* plan = showPlanWindow(ws.form, &parent);
         for (QWidget* w :
-             {static_cast<QWidget*>(&window), static_cast<QWidget*>(about.get()), update}) {
+             {static_cast<QWidget*>(&window), static_cast<QWidget*>(about.get()), update, plan}) {
             const auto keys = accessKeys(w);
             QStringList clashes;
             for (const QString& k : keys.uniqueKeys())
