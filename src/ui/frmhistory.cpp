@@ -7,7 +7,7 @@
 #include "text/files.h"
 #include "text/values.h"
 #include "ui/historymodel.h"
-#include "ui/onewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>
@@ -20,7 +20,6 @@
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPen>
@@ -45,14 +44,12 @@ const QString kEmpty = QStringLiteral(
     "the history log, and every two saved readings make one period here. You can also bring "
     "readings in with File > Import Readings from CSV.");
 
-class HistoryWindow : public QWidget {
+class HistoryWindow : public ToolWindow {
   public:
-    HistoryWindow(MainForm& f, QWidget* parent) : QWidget(parent, Qt::Window), f_(f) {
-        setObjectName(QStringLiteral("frmHistory"));
-        setWindowTitle(QStringLiteral("Voltrake History and Charts"));
-        setAttribute(Qt::WA_DeleteOnClose);
-        if (f.RunOnTop == 2)
-            setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    HistoryWindow(MainForm& f, QWidget* parent)
+        : ToolWindow(QStringLiteral("frmHistory"), QStringLiteral("Voltrake History and Charts"),
+                     f.RunOnTop == 2, parent),
+          f_(f) {
 
         model_ = new HistoryModel(this);
         auto* proxy = new QSortFilterProxyModel(this);
@@ -160,14 +157,6 @@ class HistoryWindow : public QWidget {
         if (e->type() == QEvent::PaletteChange && model_)
             rebuildCharts();
         QWidget::changeEvent(e);
-    }
-
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Escape) {
-            close();
-            return;
-        }
-        QWidget::keyPressEvent(e);
     }
 
   private:

@@ -5,7 +5,7 @@
 #include "records/plan.h"
 #include "text/files.h"
 #include "text/values.h"
-#include "ui/onewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -13,7 +13,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,15 +50,12 @@ QString money(double amount) {
                                            : values::fixed(amount, values::Fixed::Two);
 }
 
-class PlanWindow : public QWidget {
+class PlanWindow : public ToolWindow {
   public:
-    PlanWindow(MainForm& f, QWidget* parent) : QWidget(parent, Qt::Window), f_(f) {
-        setObjectName(QStringLiteral("frmPlan"));
-        setWindowTitle(QStringLiteral("Voltrake Check a Bill with a Plan"));
-        setAccessibleName(windowTitle());
-        setAttribute(Qt::WA_DeleteOnClose);
-        if (f.RunOnTop == 2)
-            setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    PlanWindow(MainForm& f, QWidget* parent)
+        : ToolWindow(QStringLiteral("frmPlan"), QStringLiteral("Voltrake Check a Bill with a Plan"),
+                     f.RunOnTop == 2, parent),
+          f_(f) {
 
         // Two readings side by side, as on the main window: first on the left, second on the
         // right. Every box has a label of its own for access keys and screen readers.
@@ -193,15 +189,6 @@ class PlanWindow : public QWidget {
         setTabOrder(planFile_, browseButton);
         resize(sizeHint());
         fitTable();
-    }
-
-  protected:
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Escape) {
-            close();
-            return;
-        }
-        QWidget::keyPressEvent(e);
     }
 
   private:
