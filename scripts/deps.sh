@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
           libgl-dev xvfb xauth fonts-liberation clang-14 libclang-rt-14-dev
-          desktop-file-utils appstream lintian dpkg-dev file)
+          desktop-file-utils appstream lintian dpkg-dev file
+          libsqlite3-dev sqlite3)
 
 missing=()
 for p in "${packages[@]}"; do
