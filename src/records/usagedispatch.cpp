@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "records/usageread.h"
-
+// records/usageread.h's functions: the names, the detection and the one entry that hands a
+// stream to its format's reader (those live beside this file, over usageparse.h).
 #include "records/usageparse.h"
+#include "records/usageread.h"
 
 #include <QIODevice>
 
