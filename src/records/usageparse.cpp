@@ -371,7 +371,7 @@ void SlotOutput::deliver(Row row) {
         return o.slot.slot.start == s.slot.start && o.slot.direction == s.direction &&
                o.slot.meter == s.meter;
     });
-    if (it == m_open.end() && m_open.size() >= 4096) {
+    if (it == m_open.end() && m_open.size() >= 512) {
         // Only a file of many meters at one time gets here: the oldest half is let go.
         const auto half = m_open.begin() + m_open.size() / 2;
         for (auto o = m_open.begin(); o != half; ++o)
