@@ -180,6 +180,14 @@ void TestUsageRead::formats_data() {
         << "fluvius_en.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
         << "2025-02-01T11:00Z 15 0.05 import 541448800000000017 | "
            "2025-02-01T11:00Z 15 1.25 export 541448800000000017 e";
+    QTest::newRow("fluvius dutch, bracketed header, substituted")
+        << "fluvius_nl_brackets.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
+        << "2025-06-15T08:00Z 15 1 export 541448800000000017 e";
+    QTest::newRow("datadis, HH:00 hours and surplus")
+        << "datadis_surplus.csv" << options({}) << Format::Datadis << "Europe/Madrid"
+        << "2025-06-14T22:00Z 60 0.5 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 0.1 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 2.25 export ES0021000000000000AA0F";
     QTest::newRow("datadis") << "datadis.csv" << options("UTC") << Format::Datadis
                              << "Europe/Madrid"
                              << "2025-02-28T23:00Z 60 0.184 import ES0021000000000000AA0F | "
