@@ -392,8 +392,8 @@ void SlotOutput::deliver(Row row) {
             it->slot.slot.estimated =
                 it->any ? it->slot.slot.estimated || s.slot.estimated : s.slot.estimated;
             it->any = true;
+            it->slot.line = s.line;
         }
-        it->slot.line = s.line;
     }
     // Registers of one slot stand within a few rows; what lies two hours off is complete.
     const qint64 now = s.slot.start;

@@ -134,6 +134,7 @@ class TestUsageRead : public QObject {
     void refused();
     void sinkStops();
     void jsonBound();
+    void lines();
 };
 
 void TestUsageRead::formats_data() {
@@ -354,6 +355,18 @@ void TestUsageRead::jsonBound() {
     QCOMPARE(r.format, Format::OctopusJson);
     QVERIFY(r.error);
     QCOMPARE(r.error->text(), "a JSON file of more than 256 MiB is not read");
+}
+
+// A slot names the last line that added to it (the store names it for a duplicate); a JSON
+// slot its place in the results.
+void TestUsageRead::lines() {
+    for (const auto& [file, want] : {std::pair{"fluvius_nl.csv", QList<qsizetype>{3, 7}},
+                                     std::pair{"octopus.json", QList<qsizetype>{3, 4, 1}}}) {
+        QList<qsizetype> got;
+        for (const ReadSlot& s : readBytes(fixture(file)).got)
+            got << s.line;
+        QCOMPARE(got, want);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUsageRead)
