@@ -159,6 +159,11 @@ void TestUsageRead::formats_data() {
         << "octopus.json" << options({}) << Format::OctopusJson << "Europe/London"
         << "2018-05-18T23:30Z 30 0.4 import | 2018-05-18T23:00Z 30 0.063 import | "
            "2025-10-26T00:30Z 30 0.2 import";
+    QTest::newRow("octopus json, --tz for the time without offset")
+        << "octopus.json" << options("America/New_York") << Format::OctopusJson
+        << "America/New_York"
+        << "2025-10-26T05:30Z 30 0.2 import | 2018-05-18T23:30Z 30 0.4 import | "
+           "2018-05-18T23:00Z 30 0.063 import";
     QTest::newRow("voltrake csv, --tz for the times without offset")
         << "voltrake.csv" << options("Europe/Paris", "M", domain::Direction::Export)
         << Format::VoltrakeCsv << "Europe/Paris"
