@@ -14,16 +14,6 @@
 
 namespace {
 
-// The shipped configuration: Normal Rate 1 0.15, Cheap Rate 0.05, Fixed Charge 12.50 a
-// quarter, VAT 17.5%, CO2 0.43, no prediction.
-QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
-    QFile f(QStringLiteral(VOLTRAKE_SOURCE_DIR "/dist/Data/Voltrake.ini"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("no shipped configuration");
-    QByteArray bytes = f.readAll();
-    return from.isEmpty() ? bytes : bytes.replace(from, to);
-}
-
 struct Run {
     int exit = -1;
     QByteArray out;
@@ -58,6 +48,8 @@ QByteArray withoutFirstLine(const QByteArray& bytes) {
 
 } // namespace
 
+// installedIni(): Normal Rate 1 0.15, Cheap Rate 0.05, Fixed Charge 12.50 a quarter, VAT 17.5%,
+// CO2 0.43, no prediction.
 class TestCli : public QObject {
     Q_OBJECT
   private slots:
@@ -69,11 +61,11 @@ class TestCli : public QObject {
         const QStringList cheap{"2012-01-05", "2012-07-20", "12345", "14000",
                                 "300",        "900",        "Flat 2"};
         for (const char* locale : {"en_GB", "de_DE", "en_US"}) {
-            QTest::addRow("%s normal", locale) << locale << ini() << plain;
-            QTest::addRow("%s cheap, notes", locale) << locale << ini() << cheap;
+            QTest::addRow("%s normal", locale) << locale << installedIni() << plain;
+            QTest::addRow("%s cheap, notes", locale) << locale << installedIni() << cheap;
             // Two quarters predicted, monthly periods, a break point: the prediction block.
             QTest::addRow("%s prediction", locale) << locale
-                                                   << ini("Predict=1", "Predict=7")
+                                                   << installedIni("Predict=1", "Predict=7")
                                                           .replace("PeriodT=1", "PeriodT=2")
                                                           .replace("BreakP=1", "BreakP=301")
                                                           .replace("NRate2=1", "NRate2=1.2")
@@ -193,7 +185,7 @@ class TestCli : public QObject {
         QFETCH(int, exit);
         QFETCH(QString, err);
         Workspace w;
-        w.write("Data/Voltrake.ini", ini());
+        w.write("Data/Voltrake.ini", installedIni());
         const Run r = run(locale, args + QStringList{"--dir", w.dir()});
         QCOMPARE(r.exit, exit);
         QVERIFY2(err.isEmpty() ? r.err.isEmpty() : r.err.startsWith(err), qPrintable(r.err));
@@ -261,7 +253,7 @@ class TestCli : public QObject {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, out);
         Workspace w;
-        w.write("Data/Voltrake.ini", ini());
+        w.write("Data/Voltrake.ini", installedIni());
         w.write("mine.csv", plan);
         const Run r = run(locale, QStringList{"bill", "--plan", w.path("mine.csv")} + args +
                                       QStringList{"--dir", w.dir()});
@@ -318,7 +310,7 @@ class TestCli : public QObject {
         QFETCH(int, exit);
         QFETCH(QString, err);
         Workspace w;
-        w.write("Data/Voltrake.ini", ini());
+        w.write("Data/Voltrake.ini", installedIni());
         w.write("Log/Voltrake_H.log", "");
         if (!plan.isNull())
             w.write("plan.csv", plan);
@@ -336,7 +328,7 @@ class TestCli : public QObject {
     // 01/02 to 01/03/2025 under the plan: (400 x 20 + 28 x 50) x 1.05 = 9870p.
     void comparePlan() {
         Workspace w;
-        w.write("Data/Voltrake.ini", ini());
+        w.write("Data/Voltrake.ini", installedIni());
         QVERIFY(QDir(w.dir()).mkpath("Log"));
         w.write("plan.csv", "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
                             "export_p_per_kwh,vat_percent\n2025-02-01,20,50,,,5\n");
@@ -360,11 +352,11 @@ class TestCli : public QObject {
         QTest::addColumn<QByteArray>("config");
         QTest::addColumn<bool>("cheap");
         for (const char* locale : {"en_GB", "de_DE"}) {
-            QTest::addRow("%s normal", locale) << locale << ini() << false;
+            QTest::addRow("%s normal", locale) << locale << installedIni() << false;
             // A break point per period and a second rate: the rate split is recomputed too.
             QTest::addRow("%s cheap, break point", locale)
-                << locale << ini("BreakP=1", "BreakP=301").replace("NRate2=1", "NRate2=1.2")
-                << true;
+                << locale
+                << installedIni("BreakP=1", "BreakP=301").replace("NRate2=1", "NRate2=1.2") << true;
         }
     }
 
@@ -465,7 +457,7 @@ class TestCli : public QObject {
         QFETCH(QByteArray, log);
         QFETCH(int, rows);
         Workspace w;
-        w.write("Data/Voltrake.ini", ini());
+        w.write("Data/Voltrake.ini", installedIni());
         w.write("Log/Voltrake_H.log", log);
         for (const char* format : {"csv", "json", "table"}) {
             const Run r = run("en_GB", {"history", "--format", format, "--dir", w.dir()});

@@ -120,7 +120,7 @@ class TestCalculate : public QObject {
         Form w("en_GB");
         MainForm& f = w.form;
         fillForm(f, "Saved;" + changes + ";Calc"); // Save starts disabled
-        QCOMPARE(boxTexts(w.host).join('\n'), messages);
+        QCOMPARE(w.host.texts().join('\n'), messages);
         checkTexts(f, expected);
         QCOMPARE(f.text("TVCost").isEmpty(), !messages.isEmpty() && messages != Unchanged);
         QCOMPARE(f.model.enabled("Save"), messages.isEmpty());
@@ -131,7 +131,7 @@ class TestCalculate : public QObject {
         // Clicked again it only warns; each result keeps its text, sign and colour.
         const QStringList results = shown(f, AllResults);
         f.buttonClicked("Calc");
-        QCOMPARE(boxTexts(w.host), QStringList(Unchanged));
+        QCOMPARE(w.host.texts(), QStringList(Unchanged));
         QCOMPARE(shown(f, AllResults), results);
     }
 
@@ -168,7 +168,7 @@ class TestCalculate : public QObject {
         MainForm& f = w.form;
         fillForm(f, typed + ";NRead1=1000.9;CRead1=500;CRead2=800;BPoint=500;PRate=4;Disc1=5;"
                             "Disc2=2;Calc");
-        QCOMPARE(boxTexts(w.host), QStringList());
+        QCOMPARE(w.host.texts(), QStringList());
         QCOMPARE(shown(f, Inputs + ' ' + AllResults)
                      << f.CostBeforeDiscount1 << f.CostBeforeTax << f.PredictedCostBeforeDiscount1
                      << f.PredictedCostBeforeTax,

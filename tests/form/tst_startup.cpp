@@ -13,14 +13,10 @@
 class TestShell : public QObject {
     Q_OBJECT
 
-    template <class... T> static void row(const char* n, T... v) { (QTest::newRow(n) << ... << v); }
-
     // The configuration as installed, the automatic update check on.
     static QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
-        QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-        QByteArray text = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        text.replace("UpEnable=1", "UpEnable=2");
-        return from.isEmpty() ? text : text.replace(from, to);
+        const QByteArray text = installedIni("UpEnable=1", "UpEnable=2");
+        return from.isEmpty() ? text : QByteArray(text).replace(from, to);
     }
 
     // Fails, as a run-time error, at the call named by failIn ("now#2": the second call of now).

@@ -60,7 +60,7 @@ class TestArchive : public QObject {
         Archive_Click(ws.f);
         QFile::setPermissions(ws.path("Log"), all);
         QVERIFY(!drop || seteuid(0) == 0);
-        QCOMPARE(boxTexts(ws.host),
+        QCOMPARE(ws.host.texts(),
                  QStringList{"Archive Voltrake Results Log File|Do you want to archive the log "
                              "file?\r\nTo Archive the results log file and create a new one "
                              "click Yes\r\nTo Clear the results log file without archiving it "

@@ -10,38 +10,12 @@ using namespace records;
 
 namespace {
 
-// The configuration as shipped.
-const QString Ini = QStringLiteral(R"(# Voltrake Version 3.1
-# Configuration File
-# 01-Dec-26 09:00:00
-
-[Run]
-LogLevel=1
-RunOnTop=1
-
-[Data]
-BreakP=1
-BreakPD=1
-CORate=0.43
-CRate=1.05
-Disc1=1
-Disc1PT=1
-Disc2=1
-Disc2FT=1
-DRate=1
-NRate1=0.150000
-NRate2=1
-PeriodT=1
-Predict=1
-SCharge=13.5
-UpEnable=1
-VRate=18.5)");
-
+// The configuration as shipped, as lines.
 QStringList iniLines(const QString& replace = {}, const QString& with = {}) {
-    QString text = Ini;
+    QString text = QString::fromLatin1(installedIni());
     if (!replace.isEmpty())
         text.replace(replace, with);
-    return text.split('\n');
+    return text.split("\r\n");
 }
 
 } // namespace
@@ -55,21 +29,14 @@ class TestHistCore : public QObject {
         QTest::addColumn<QString>("with");
         QTest::addColumn<bool>("read");
         QTest::addColumn<QString>("messages");
-        QTest::newRow("as shipped") << ""
-                                    << "" << true << "";
-        QTest::newRow("switch") << "Disc1PT=1"
-                                << "Disc1PT=3" << false << "Disc1PT must be 1 or 2";
-        QTest::newRow("range") << "NRate1=0.150000"
-                               << "NRate1=1.5" << false
-                               << "Normal Rate 1 must be between 0.010000 and 0.990000";
-        QTest::newRow("missing key") << "VRate=18.5"
-                                     << "" << false << "";
-        QTest::newRow("missing section") << "[Run]"
-                                         << "" << false << "";
-        QTest::newRow("overflow") << "LogLevel=1"
-                                  << "LogLevel=99999" << false << "";
-        QTest::newRow("commented") << "\nDRate=1"
-                                   << "\n#DRate=1" << false << "";
+        row("as shipped", "", "", true, "");
+        row("switch", "Disc1PT=1", "Disc1PT=3", false, "Disc1PT must be 1 or 2");
+        row("range", "NRate1=0.150000", "NRate1=1.5", false,
+            "Normal Rate 1 must be between 0.010000 and 0.990000");
+        row("missing key", "VRate=18.5", "", false, "");
+        row("missing section", "[Run]", "", false, "");
+        row("overflow", "LogLevel=1", "LogLevel=99999", false, "");
+        row("commented", "\nDRate=1", "\n#DRate=1", false, "");
     }
     void configuration() {
         QFETCH(QString, replace);
@@ -131,7 +98,7 @@ class TestHistCore : public QObject {
     // Saves through the form; every period's figures are those of the report saved for it.
     void periodsEqualSavedReports() {
         Logs ws;
-        ws.write("Data/Voltrake.ini", Ini.toLatin1());
+        ws.write("Data/Voltrake.ini", installedIni());
         ws.f.baseDir = ws.dir();
         ws.f.load();
         QVERIFY(!ws.f.ended());
@@ -193,16 +160,11 @@ class TestHistCore : public QObject {
     void csvQuoting_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "12.5"
-                               << "12.5";
-        QTest::newRow("comma") << "a,b"
-                               << "\"a,b\"";
-        QTest::newRow("quote") << "say \"hi\""
-                               << "\"say \"\"hi\"\"\"";
-        QTest::newRow("line end") << "a\r\nb"
-                                  << "\"a\r\nb\"";
-        QTest::newRow("unicode") << "£€"
-                                 << "£€";
+        row("plain", "12.5", "12.5");
+        row("comma", "a,b", "\"a,b\"");
+        row("quote", "say \"hi\"", "\"say \"\"hi\"\"\"");
+        row("line end", "a\r\nb", "\"a\r\nb\"");
+        row("unicode", "£€", "£€");
     }
     void csvQuoting() {
         QFETCH(QString, text);

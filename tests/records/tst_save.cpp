@@ -47,7 +47,7 @@ class TestSave : public QObject {
                  saved && !noHistory ? "history\r\nrecord\r\n" : "history\r\n");
         QCOMPARE(ws.f.text("Status"), status);
         QCOMPARE(ws.f.model.enabled("Save"), answer == Host::Answer::Cancel);
-        QCOMPARE(boxTexts(ws.host), QStringList(box).filter("|"));
+        QCOMPARE(ws.host.texts(), QStringList(box).filter("|"));
     }
 };
 

@@ -15,12 +15,6 @@
 
 namespace {
 
-// The configuration as installed.
-QByteArray installedIni() {
-    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // With VOLTRAKE_SHOTS set to a directory, the grabs to look at go there.
 void saveShot(QWidget* w, const QString& name) {
     if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
