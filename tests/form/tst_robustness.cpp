@@ -78,9 +78,9 @@ class TestRobustness : public QObject {
   private slots:
     void killedMidWrite_data() {
         QTest::addColumn<QString>("mode");
-        QTest::newRow("rewrite") << "rewrite";
-        QTest::newRow("Save Data") << "savedata";
-        QTest::newRow("Remove Last") << "removelast";
+        row("rewrite", "rewrite");
+        row("Save Data", "savedata");
+        row("Remove Last", "removelast");
     }
 
     void killedMidWrite() {

@@ -62,10 +62,8 @@ class TestShell : public QObject {
         row("start-up entry fails", "now#2", ini(), "Error Number 155\r\nA Fatal Loading Error");
         row("update check fails", "check#1", ini(), "Error Number 156\r\nA Fatal Loading Error");
         row("no update check when off", "check#1", ini("UpEnable=2", "UpEnable=1"), example);
-        row("DRate=3", "", ini("DRate=1", "DRate=3"), corrupted);
         row("RunOnTop=0", "", ini("RunOnTop=1", "RunOnTop=0"), corrupted);
         row("repeated key", "", ini() + "CRate=1.07\r\n", corrupted);
-        row("missing key", "", ini("CRate=1.05\r\n", ""), corrupted);
         row("repeated and missing key", "", ini("SCharge=13.5\r\n", "") + "CRate=1.07\r\n",
             "|£0.070000||");
         row("key in lower case", "", ini("CRate", "crate"), corrupted);

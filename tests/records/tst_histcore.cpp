@@ -73,16 +73,13 @@ class TestHistCore : public QObject {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("records");
         QTest::addColumn<int>("periods");
-        QTest::newRow("empty") << QByteArray() << 0 << 0;
-        QTest::newRow("headers and 3") << linesOf(historyWith(3)) << 4 << 3;
-        QTest::newRow("binary") << QByteArray(5000, '\x9d') + linesOf(historyWith(2)) << 3 << 2;
-        QTest::newRow("enormous line")
-            << linesOf(historyWith(1)) + QByteArray(2'000'000, '7') + "\r\n"
-            << 2 << 1;
-        QTest::newRow("older layout")
-            << linesOf({"01/01/2020;1000;0", recordLine("01/02/2020", "1100")}) << 1 << 0;
+        row("empty", QByteArray(), 0, 0);
+        row("headers and 3", linesOf(historyWith(3)), 4, 3);
+        row("binary", QByteArray(5000, '\x9d') + linesOf(historyWith(2)), 3, 2);
+        row("enormous line", linesOf(historyWith(1)) + QByteArray(2'000'000, '7') + "\r\n", 2, 1);
+        row("older layout", linesOf({"01/01/2020;1000;0", recordLine("01/02/2020", "1100")}), 1, 0);
         QByteArray zeros(300, '\0');
-        QTest::newRow("nul bytes") << zeros + linesOf(historyWith(1)) + zeros << 2 << 1;
+        row("nul bytes", zeros + linesOf(historyWith(1)) + zeros, 2, 1);
     }
     void parseOddLogs() {
         QFETCH(QByteArray, bytes);
@@ -179,28 +176,26 @@ class TestHistCore : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("result"); // rows "date normal cheap|..." or the message
         const QString last = "the date is not after the last saved date";
-        QTest::newRow("sorted, ISO and short dates, ;")
-            << "Date;Normal;Cheap\n2021-03-01;1300,5;20\n01/02/2021;1200;10\n"
-            << "2021-02-01 1200 10|2021-03-01 1300.5 20";
-        QTest::newRow("comma, quoted decimal comma, no cheap")
-            << "date,normal\r\n2021-02-01,\"1200,5\"\r\n\r\n"
-            << "2021-02-01 1200.5 -";
-        QTest::newRow("every bad line named")
-            << "d,n,c\n2020-12-01,1200\nnonsense,5\n2021-02-01,abc\n2021-03-01,1000000\n"
-            << "No readings were imported:\nLine 2: " + last +
-                   "\nLine 3: \"nonsense\" is not a date"
-                   "\nLine 4: the normal reading is not a number"
-                   "\nLine 5: the normal reading must be between 1 and 999999";
-        QTest::newRow("backwards and repeated date")
-            << "d,n,c\n2021-02-01,1200,50\n2021-03-01,1100,40\n2021-03-01,1300\n"
-            << "No readings were imported:\nLine 3: the normal reading is lower than the one "
-               "before\nLine 3: the cheap reading is lower than the one before\nLine 4: the date "
-               "is not after the previous row's date";
-        QTest::newRow("no header") << "2021-02-01,1200\n"
-                                   << "No readings were imported:\nLine 1: a header row must "
-                                      "come first";
-        QTest::newRow("nothing") << ""
-                                 << "The file holds no readings.";
+        row("sorted, ISO and short dates, ;",
+            "Date;Normal;Cheap\n2021-03-01;1300,5;20\n01/02/2021;1200;10\n",
+            "2021-02-01 1200 10|2021-03-01 1300.5 20");
+        row("comma, quoted decimal comma, no cheap", "date,normal\r\n2021-02-01,\"1200,5\"\r\n\r\n",
+            "2021-02-01 1200.5 -");
+        row("every bad line named",
+            "d,n,c\n2020-12-01,1200\nnonsense,5\n2021-02-01,abc\n2021-03-01,1000000\n",
+            "No readings were imported:\nLine 2: " + last +
+                "\nLine 3: \"nonsense\" is not a date"
+                "\nLine 4: the normal reading is not a number"
+                "\nLine 5: the normal reading must be between 1 and 999999");
+        row("backwards and repeated date",
+            "d,n,c\n2021-02-01,1200,50\n2021-03-01,1100,40\n2021-03-01,1300\n",
+            "No readings were imported:\nLine 3: the normal reading is lower than the one "
+            "before\nLine 3: the cheap reading is lower than the one before\nLine 4: the date "
+            "is not after the previous row's date");
+        row("no header", "2021-02-01,1200\n",
+            "No readings were imported:\nLine 1: a header row must "
+            "come first");
+        row("nothing", "", "The file holds no readings.");
     }
     void importReadings() {
         QFETCH(QString, text);
