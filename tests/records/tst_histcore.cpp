@@ -31,6 +31,8 @@ class TestHistCore : public QObject {
         QTest::addColumn<QString>("messages");
         row("as shipped", "", "", true, "");
         row("switch", "Disc1PT=1", "Disc1PT=3", false, "Disc1PT must be 1 or 2");
+        row("other switch", "Disc2FT=1", "Disc2FT=0", false, "Disc2FT must be 1 or 2");
+        row("whole setting rounded", "LogLevel=1", "LogLevel=0.6", true, "");
         row("range", "NRate1=0.150000", "NRate1=1.5", false,
             "Normal Rate 1 must be between 0.010000 and 0.990000");
         row("missing key", "VRate=18.5", "", false, "");
