@@ -49,6 +49,15 @@ class TestCalculate : public QObject {
         row("Date2 2100", "Date1=1/10/2099;Date2=1/1/2100", "Date 2 " + dateRange);
         row("2026", "Date1=1/1/2026;Date2=1/4/2026", "", "Date1=01/01/2026;TDays=90");
         row("2099", "Date1=1/10/2099;Date2=31/12/2099", "", "Date2=31/12/2099;TDays=91");
+        // The cheap readings' rules, at their edges.
+        const QString cheap = "Cheap Rate Reading 2 ";
+        row("cheap 9 more", "CheapR=0.05;CRead1=100;CRead2=109",
+            cheap + "must be at least 10 greater than Cheap Rate Reading 1\n");
+        row("cheap 10 more", "CheapR=0.05;CRead1=100;CRead2=110", "", "CRUnits=10");
+        row("cheap 2 zero", "CheapR=0.05;CRead1=100;CRead2=0",
+            cheap + "can not be zero if Cheap Rate Reading 1 is not 0\n");
+        row("cheap readings, no cheap rate", "CRead1=100;CRead2=200",
+            "Cheap Rate Meter Readings must be 0 if Cheap Rate Cost = 0\n");
         row("rate 2 alone", "NormalR2=0.1",
             "The Normal Rate 1 to Normal Rate 2 Breakpoint must be set if Normal Rate 2 is set\n");
         row("prediction short", "Date1=1/1/10;Date2=1/5/10;PRate=1",
