@@ -60,7 +60,7 @@ class TestCalculate : public QObject {
             "Cheap Rate Meter Readings must be 0 if Cheap Rate Cost = 0\n");
         row("rate 2 alone", "NormalR2=0.1",
             "The Normal Rate 1 to Normal Rate 2 Breakpoint must be set if Normal Rate 2 is set\n");
-        row("prediction short", "Date1=1/1/10;Date2=1/5/10;PRate=1",
+        row("prediction a day short", "Date1=1/1/10;Date2=2/4/10;PRate=1",
             "Date 1 plus number months to predict forward must be greater than or equal to Date "
             "2\n");
 
