@@ -550,6 +550,8 @@ def main():
             where = f"{m['file']}:{line}" if line else m["file"]
             print(f"[{n}/{len(mutants)}] {status:9} {where} {m['kind']} {m['old']!r} -> {m['new']!r}"
                   + (f"  ({by})" if by else "") + f"  {time.time() - t0:.0f}s", flush=True)
+        # Leave the build directory matching the source again, not the last mutant.
+        bench.make([target_of(t) for t in tests])
     except Stopped as stop:
         print(f"mutants: stopped by {stop}", flush=True)
         return 130
