@@ -260,6 +260,8 @@ std::variant<std::unique_ptr<Store>, QString> Store::open(const QString& path, b
     sqlite3_busy_timeout(raw, 5000);
     // Whole imports stay in memory up to 16 MiB before pages go to the file.
     exec(raw, "PRAGMA cache_size = -16384");
+    // Long reads map the file instead of copying each page.
+    exec(raw, "PRAGMA mmap_size = 268435456");
     Statement tables(raw, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
                           "('meters', 'sources', 'slots', 'settings')");
     if (tables.step() != SQLITE_ROW)
@@ -478,6 +480,44 @@ QList<domain::Slot> Store::slotsOf(const QString& meter, domain::Direction direc
     while (q.step() == SQLITE_ROW)
         out.append({q.int64(0), int(q.int64(1)), q.real(2), q.int64(3) != 0});
     return out;
+}
+
+void Store::visitSlots(const QString& meter, domain::Direction direction, qint64 from, qint64 to,
+                       const std::function<void(const domain::Slot&)>& visit) const {
+    if (!d->ready())
+        return;
+    Statement q(d->db.get(), "SELECT start, seconds, kwh, estimated FROM slots WHERE meter = "
+                             "(SELECT id FROM meters WHERE name = ?1) AND direction = ?2 AND "
+                             "start >= ?3 AND start < ?4 ORDER BY start");
+    q.bind(1, meter).bind(2, directionText(direction)).bind(3, from).bind(4, to);
+    while (q.step() == SQLITE_ROW)
+        visit({q.int64(0), int(q.int64(1)), q.real(2), q.int64(3) != 0});
+}
+
+std::optional<std::pair<qint64, qint64>> Store::extent(const QString& meter,
+                                                       domain::Direction direction) const {
+    if (!d->ready())
+        return std::nullopt;
+    // Slots of a series never overlap: the last to start is the last to end.
+    Statement q(d->db.get(),
+                "SELECT (SELECT start FROM slots WHERE meter = m.id AND direction = ?2 ORDER BY "
+                "start LIMIT 1), (SELECT start + seconds FROM slots WHERE meter = m.id AND "
+                "direction = ?2 ORDER BY start DESC LIMIT 1) FROM meters m WHERE name = ?1");
+    q.bind(1, meter).bind(2, directionText(direction));
+    if (q.step() != SQLITE_ROW || q.null(0))
+        return std::nullopt;
+    return std::pair{q.int64(0), q.int64(1)};
+}
+
+int Store::commonSlotSeconds(const QString& meter, domain::Direction direction, qint64 from,
+                             qint64 to) const {
+    if (!d->ready())
+        return 0;
+    Statement q(d->db.get(), "SELECT seconds FROM slots WHERE meter = (SELECT id FROM meters "
+                             "WHERE name = ?1) AND direction = ?2 AND start >= ?3 AND start < ?4 "
+                             "GROUP BY seconds ORDER BY count(*) DESC, seconds LIMIT 1");
+    q.bind(1, meter).bind(2, directionText(direction)).bind(3, from).bind(4, to);
+    return q.step() == SQLITE_ROW ? int(q.int64(0)) : 0;
 }
 
 qint64 Store::forget(qint64 from, qint64 to) {

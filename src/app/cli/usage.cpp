@@ -159,10 +159,20 @@ CommandResult summary(const Context& context, const Options& options) {
         return {*exit};
     const Store& store = *std::get<StorePtr>(opened);
 
+    // One pass over each series, straight from the store.
     QList<SeriesSummary> all;
     for (const Series& s : store.series()) {
-        SeriesSummary summary = summarize(s, store.slotsOf(s.meter, s.direction, Earliest, Latest),
-                                          range.from, range.to);
+        const auto extent = store.extent(s.meter, s.direction);
+        if (!extent)
+            continue;
+        SeriesSummarizer pass(s, extent->first, extent->second, 0, range.from, range.to);
+        int length = store.commonSlotSeconds(s.meter, s.direction, pass.fromUtc(), pass.toUtc());
+        if (!length)
+            length = store.commonSlotSeconds(s.meter, s.direction, Earliest, Latest);
+        pass.setSlotSeconds(length);
+        store.visitSlots(s.meter, s.direction, pass.fromUtc(), pass.toUtc(),
+                         [&](const domain::Slot& slot) { pass.add(slot); });
+        SeriesSummary summary = pass.finish();
         if (summary.slotCount || summary.missing)
             all.append(summary);
     }
