@@ -2,6 +2,7 @@
 #include "records/usagesummary.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -79,22 +80,45 @@ struct SeriesSummarizer::Pass {
     std::map<qint64, MonthSummary> months;
     qint64 monthKey = -1;
     MonthSummary* month = nullptr;
-    QDate lastMissingDay;
-    MonthSummary& current() {
-        if (days.month() != monthKey) {
-            monthKey = days.month();
+    QList<std::pair<qint64, qint64>> gaps;           // counted once the slot length is known
+    std::array<std::pair<int, qint64>, 4> lengths{}; // slot length, how many
+    QHash<int, qint64> moreLengths;                  // beyond the few that real files have
+    MonthSummary& current(const LocalDays& at) {
+        if (at.month() != monthKey) {
+            monthKey = at.month();
             month = &months[monthKey];
             month->month = QDate(int(monthKey / 12), int(monthKey % 12) + 1, 1);
         }
         return *month;
     }
+    void count(int seconds) {
+        for (auto& c : lengths) {
+            if (c.first == seconds || c.second == 0) {
+                c.first = seconds;
+                ++c.second;
+                return;
+            }
+        }
+        ++moreLengths[seconds];
+    }
+    int mostCommon() const {
+        std::pair<int, qint64> best{0, 0};
+        const auto consider = [&](int length, qint64 n) {
+            if (n > best.second || (n == best.second && n && length < best.first))
+                best = {length, n};
+        };
+        for (const auto& c : lengths)
+            consider(c.first, c.second);
+        for (auto it = moreLengths.cbegin(); it != moreLengths.cend(); ++it)
+            consider(it.key(), it.value());
+        return best.first;
+    }
 };
 
-SeriesSummarizer::SeriesSummarizer(const Series& series, qint64 first, qint64 end, int slotSeconds,
+SeriesSummarizer::SeriesSummarizer(const Series& series, qint64 first, qint64 end,
                                    std::optional<QDate> from, std::optional<QDate> to)
     : pass_(std::make_unique<Pass>(series.zone)) {
     out_.series = series;
-    out_.slotSeconds = slotSeconds;
     from_ = from ? localDayStart(*from, series.zone) : std::numeric_limits<qint64>::min();
     to_ = to ? localDayStart(*to, series.zone) : std::numeric_limits<qint64>::max();
     covered_ = std::max(first, from_);
@@ -103,32 +127,13 @@ SeriesSummarizer::SeriesSummarizer(const Series& series, qint64 first, qint64 en
 
 SeriesSummarizer::~SeriesSummarizer() = default;
 
-// The slot-length steps from a to b that no slot covers, each counted in its local day.
-void SeriesSummarizer::gap(qint64 a, qint64 b) {
-    if (b <= a)
-        return;
-    const qint64 length = std::max(out_.slotSeconds, 1);
-    const qint64 steps = (b - a + length - 1) / length;
-    for (qint64 k = 0; k < steps;) {
-        pass_->days.seek(a + k * length);
-        const qint64 upTo = std::min(steps, (pass_->days.end() - a + length - 1) / length);
-        MonthSummary& m = pass_->current();
-        m.missing += upTo - k;
-        out_.missing += upTo - k;
-        if (pass_->days.date() != pass_->lastMissingDay) {
-            pass_->lastMissingDay = pass_->days.date();
-            ++m.daysMissing;
-            ++out_.daysMissing;
-        }
-        k = upTo;
-    }
-}
-
 void SeriesSummarizer::add(const domain::Slot& s) {
-    gap(covered_, std::min(s.start, spanEnd_));
+    if (const qint64 upTo = std::min(s.start, spanEnd_); upTo > covered_)
+        pass_->gaps.append({covered_, upTo});
     covered_ = std::max(covered_, s.end());
+    pass_->count(s.seconds);
     pass_->days.seek(s.start);
-    MonthSummary& m = pass_->current();
+    MonthSummary& m = pass_->current(pass_->days);
     ++m.slotCount;
     m.kwh += s.kwh;
     m.estimated += s.estimated;
@@ -140,34 +145,34 @@ void SeriesSummarizer::add(const domain::Slot& s) {
     out_.last = s.start;
 }
 
-SeriesSummary SeriesSummarizer::finish() {
-    gap(covered_, spanEnd_);
-    covered_ = std::max(covered_, spanEnd_);
+SeriesSummary SeriesSummarizer::finish(int fallbackSeconds) {
+    if (spanEnd_ > covered_)
+        pass_->gaps.append({covered_, spanEnd_});
+    out_.slotSeconds = out_.slotCount ? pass_->mostCommon() : fallbackSeconds;
+    // The slot-length steps of each gap, each counted in its local day.
+    const qint64 length = std::max(out_.slotSeconds, 1);
+    LocalDays days(out_.series.zone); // gaps come in time order, like slots
+    QDate lastMissingDay;
+    for (const auto& [a, b] : std::as_const(pass_->gaps)) {
+        const qint64 steps = (b - a + length - 1) / length;
+        for (qint64 k = 0; k < steps;) {
+            days.seek(a + k * length);
+            const qint64 upTo = std::min(steps, (days.end() - a + length - 1) / length);
+            MonthSummary& m = pass_->current(days);
+            m.missing += upTo - k;
+            out_.missing += upTo - k;
+            if (days.date() != lastMissingDay) {
+                lastMissingDay = days.date();
+                ++m.daysMissing;
+                ++out_.daysMissing;
+            }
+            k = upTo;
+        }
+    }
     out_.months.clear();
     for (const auto& [key, m] : pass_->months)
         out_.months.append(m);
     return out_;
-}
-
-int mostCommonLength(const QList<domain::Slot>& list, qint64 from, qint64 to) {
-    std::array<std::pair<int, qint64>, 8> counts{}; // few lengths: 900, 1800, 3600
-    for (const domain::Slot& s : list) {
-        if (s.start < from || s.start >= to)
-            continue;
-        for (auto& c : counts) {
-            if (c.first == s.seconds || c.second == 0) {
-                c.first = s.seconds;
-                ++c.second;
-                break;
-            }
-        }
-    }
-    std::pair<int, qint64> best{0, 0};
-    for (const auto& c : counts) {
-        if (c.second > best.second || (c.second == best.second && c.second && c.first < best.first))
-            best = c;
-    }
-    return best.first;
 }
 
 SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
@@ -177,17 +182,17 @@ SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
         out.series = series;
         return out;
     }
-    SeriesSummarizer pass(series, all.front().start, all.back().end(), 0, from, to);
-    int length = mostCommonLength(all, pass.fromUtc(), pass.toUtc());
-    if (!length)
-        length = mostCommonLength(all, std::numeric_limits<qint64>::min(),
-                                  std::numeric_limits<qint64>::max());
-    pass.setSlotSeconds(length);
+    SeriesSummarizer pass(series, all.front().start, all.back().end(), from, to);
+    SeriesSummarizer whole(series, all.front().start, all.back().end(), {}, {});
     for (const domain::Slot& s : all) {
         if (s.start >= pass.fromUtc() && s.start < pass.toUtc())
             pass.add(s);
     }
-    return pass.finish();
+    if (pass.slotCount())
+        return pass.finish();
+    for (const domain::Slot& s : all)
+        whole.add(s);
+    return pass.finish(whole.finish().slotSeconds);
 }
 
 QByteArray exportCsv(const QList<domain::Slot>& imports, const QList<domain::Slot>& exports,

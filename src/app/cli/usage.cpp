@@ -165,14 +165,11 @@ CommandResult summary(const Context& context, const Options& options) {
         const auto extent = store.extent(s.meter, s.direction);
         if (!extent)
             continue;
-        SeriesSummarizer pass(s, extent->first, extent->second, 0, range.from, range.to);
-        int length = store.commonSlotSeconds(s.meter, s.direction, pass.fromUtc(), pass.toUtc());
-        if (!length)
-            length = store.commonSlotSeconds(s.meter, s.direction, Earliest, Latest);
-        pass.setSlotSeconds(length);
+        SeriesSummarizer pass(s, extent->first, extent->second, range.from, range.to);
         store.visitSlots(s.meter, s.direction, pass.fromUtc(), pass.toUtc(),
                          [&](const domain::Slot& slot) { pass.add(slot); });
-        SeriesSummary summary = pass.finish();
+        const SeriesSummary summary = pass.finish(
+            pass.slotCount() ? 0 : store.commonSlotSeconds(s.meter, s.direction, Earliest, Latest));
         if (summary.slotCount || summary.missing)
             all.append(summary);
     }
