@@ -133,6 +133,7 @@ class TestUsageRead : public QObject {
     void refused_data();
     void refused();
     void sinkStops();
+    void jsonBound();
 };
 
 void TestUsageRead::formats_data() {
@@ -179,6 +180,14 @@ void TestUsageRead::formats_data() {
         << "fluvius_en.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
         << "2025-02-01T11:00Z 15 0.05 import 541448800000000017 | "
            "2025-02-01T11:00Z 15 1.25 export 541448800000000017 e";
+    QTest::newRow("fluvius dutch, bracketed header, substituted")
+        << "fluvius_nl_brackets.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
+        << "2025-06-15T08:00Z 15 1 export 541448800000000017 e";
+    QTest::newRow("datadis, HH:00 hours and surplus")
+        << "datadis_surplus.csv" << options({}) << Format::Datadis << "Europe/Madrid"
+        << "2025-06-14T22:00Z 60 0.5 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 0.1 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 2.25 export ES0021000000000000AA0F";
     QTest::newRow("datadis") << "datadis.csv" << options("UTC") << Format::Datadis
                              << "Europe/Madrid"
                              << "2025-02-28T23:00Z 60 0.184 import ES0021000000000000AA0F | "
@@ -319,6 +328,32 @@ void TestUsageRead::sinkStops() {
     const ReadResult r = readUsage(buffer, {}, [&](const ReadSlot&) { return ++calls < 1; });
     QCOMPARE(calls, 1);
     QVERIFY(r.cancelled && !r.error);
+}
+
+// A file larger than any JSON download is refused before it is read.
+void TestUsageRead::jsonBound() {
+    class Huge : public QIODevice {
+      public:
+        qint64 size() const override { return 300LL << 20; }
+
+      protected:
+        qint64 readData(char* data, qint64 max) override {
+            static const QByteArray head = "{\"count\":1,\"results\":[";
+            for (qint64 i = 0; i < max; ++i, ++at)
+                data[i] = at < head.size() ? head[at] : ' ';
+            return max;
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+
+      private:
+        qint64 at = 0;
+    } huge;
+    huge.open(QIODevice::ReadOnly);
+    QVERIFY(!detectFormat("{\"other\":1}"));
+    const ReadResult r = readUsage(huge, {}, [](const ReadSlot&) { return true; });
+    QCOMPARE(r.format, Format::OctopusJson);
+    QVERIFY(r.error);
+    QCOMPARE(r.error->text(), "a JSON file of more than 256 MiB is not read");
 }
 
 QTEST_GUILESS_MAIN(TestUsageRead)
