@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QIODevice>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -159,9 +160,10 @@ int columnOf(const QStringList& header, std::initializer_list<const char*> names
 }
 
 std::optional<double> parseNumber(QByteArrayView text, char decimal) {
-    char buf[64];
-    if (text.isEmpty() || text.size() >= qsizetype(sizeof buf))
+    if (text.isEmpty())
         return std::nullopt;
+    // Long only for the tiniest values written without an exponent.
+    QVarLengthArray<char, 64> buf(text.size());
     qsizetype n = 0, i = 0;
     if (text[0] == '+' || text[0] == '-') {
         if (text[0] == '-')
@@ -184,8 +186,8 @@ std::optional<double> parseNumber(QByteArrayView text, char decimal) {
     if (!digit)
         return std::nullopt;
     double v = 0;
-    const auto [end, ec] = std::from_chars(buf, buf + n, v);
-    if (ec != std::errc() || end != buf + n || !std::isfinite(v))
+    const auto [end, ec] = std::from_chars(buf.data(), buf.data() + n, v);
+    if (ec != std::errc() || end != buf.data() + n || !std::isfinite(v))
         return std::nullopt;
     return v;
 }
@@ -390,8 +392,8 @@ void SlotOutput::deliver(Row row) {
             it->slot.slot.estimated =
                 it->any ? it->slot.slot.estimated || s.slot.estimated : s.slot.estimated;
             it->any = true;
+            it->slot.line = s.line;
         }
-        it->slot.line = s.line;
     }
     // Registers of one slot stand within a few rows; what lies two hours off is complete.
     const qint64 now = s.slot.start;

@@ -134,6 +134,7 @@ class TestUsageRead : public QObject {
     void refused();
     void sinkStops();
     void jsonBound();
+    void lines();
 };
 
 void TestUsageRead::formats_data() {
@@ -158,6 +159,11 @@ void TestUsageRead::formats_data() {
         << "octopus.json" << options({}) << Format::OctopusJson << "Europe/London"
         << "2018-05-18T23:30Z 30 0.4 import | 2018-05-18T23:00Z 30 0.063 import | "
            "2025-10-26T00:30Z 30 0.2 import";
+    QTest::newRow("octopus json, --tz for the time without offset")
+        << "octopus.json" << options("America/New_York") << Format::OctopusJson
+        << "America/New_York"
+        << "2025-10-26T05:30Z 30 0.2 import | 2018-05-18T23:30Z 30 0.4 import | "
+           "2018-05-18T23:00Z 30 0.063 import";
     QTest::newRow("voltrake csv, --tz for the times without offset")
         << "voltrake.csv" << options("Europe/Paris", "M", domain::Direction::Export)
         << Format::VoltrakeCsv << "Europe/Paris"
@@ -354,6 +360,18 @@ void TestUsageRead::jsonBound() {
     QCOMPARE(r.format, Format::OctopusJson);
     QVERIFY(r.error);
     QCOMPARE(r.error->text(), "a JSON file of more than 256 MiB is not read");
+}
+
+// A slot names the last line that added to it (the store names it for a duplicate); a JSON
+// slot its place in the results.
+void TestUsageRead::lines() {
+    for (const auto& [file, want] : {std::pair{"fluvius_nl.csv", QList<qsizetype>{3, 7}},
+                                     std::pair{"octopus.json", QList<qsizetype>{3, 4, 1}}}) {
+        QList<qsizetype> got;
+        for (const ReadSlot& s : readBytes(fixture(file)).got)
+            got << s.line;
+        QCOMPARE(got, want);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUsageRead)
