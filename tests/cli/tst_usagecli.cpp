@@ -32,8 +32,7 @@ void write(const QTemporaryDir& dir, const QString& name, const QByteArray& byte
         qFatal("cannot write %s", qPrintable(name));
 }
 
-// Voltrake CSV: n half-hours from 29 March 2025 00:00 UTC, over the spring change in London,
-// the ones listed left out, every tenth estimated, every third with an export slot too.
+// Half-hours from 29 March 2025 00:00 UTC (London), every tenth estimated, every third exported.
 QByteArray halfHours(int n, const QList<int>& left = {}) {
     QByteArray out = "start,end,kwh,direction,estimated\n";
     const QDateTime base(QDate(2025, 3, 29), QTime(0, 0), Qt::UTC);
@@ -61,8 +60,7 @@ class TestUsageCli : public QObject {
     Q_OBJECT
 
   private slots:
-    // A refused file is named on standard error and the others are still kept (exit 2); a
-    // store that is not ours is named and left as it was (exit 1).
+    // A refused file is named and the others kept (2); a store not ours is left as it was (1).
     void import_data() {
         QTest::addColumn<QString>("store"); // Data/usage.sqlite beforehand
         QTest::addColumn<int>("exit");

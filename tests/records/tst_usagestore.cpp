@@ -96,9 +96,8 @@ class TestUsageStore : public QObject {
     QString path(const QString& name) const { return dir.filePath(name); }
 
   private slots:
-    // Each row imports its files ("|" between them) into a new store and says how the last one
-    // ended: new/unchanged/replaced, or the start of its refusal. A refused or cancelled file
-    // leaves every byte of the store as it was.
+    // Files ("|" between them) into a new store: how the last ended (new/unchanged/replaced, or
+    // its refusal); a refused or cancelled file leaves every byte of the store as it was.
     void imports_data() {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("outcome");
@@ -207,8 +206,7 @@ class TestUsageStore : public QObject {
     // Change days are no gaps; a missing slot is counted in the local day and month it belongs
     // to, and months are the meter's local months.
     void summary_data() {
-        // zone, slot minutes, first local day, days, the generated slots left out (a-b), --from,
-        // --to; then slots missing days_missing, and month:slots:missing of each month
+        // zone minutes day days left-out from to; slots missing days_missing month:slots:missing
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* name, const char* data, const char* expected) {
@@ -260,8 +258,7 @@ class TestUsageStore : public QObject {
         QCOMPARE(s.kwh, s.slotCount * 0.25);
     }
 
-    // A large import killed at 20 moments: the store opens, passes SQLite's integrity check and
-    // holds all of the file or none of it, beside what it held before.
+    // An import killed at 20 moments: the store is whole and holds all of the file or none.
     void killedImport() {
         const int count = 60000;
         QString spec;
@@ -271,8 +268,7 @@ class TestUsageStore : public QObject {
         QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(csvOf(spec)) > 0);
         csv.close();
         importBytes(*openStore(path("base.sqlite")), csvOf("0 30 1; 30 30 2"), "before");
-        // The whole import first; then killed at 16 points of its progress reports, and 4 times
-        // after the last one: the file's end and the commit.
+        // Whole; then killed at 16 of its progress reports and 4 times after the last (commit).
         int reports = 0, none = 0;
         for (int moment = -1; moment < 20; ++moment) {
             for (const QString& f : QDir(dir.path()).entryList({"killed.sqlite*"}))
