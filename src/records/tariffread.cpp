@@ -392,35 +392,29 @@ class TariffParser {
         return series(o.value(u"prices"_s), where + u".prices"_s, &b->series);
     }
 
-    // Every minute of every kind of day has a band: the first moment without one is named.
+    // Every minute of every day of the week has a band: the first moment without one is
+    // named. A holiday matches all that its weekday matches, so weekdays are enough.
     bool covered(const QList<domain::Band>& bands, const QString& where) {
-        const bool holidays = !tariff_.holidays.isEmpty();
-        for (int holiday = 0; holiday <= (holidays ? 1 : 0); ++holiday) {
-            for (int day = 0; day < 7; ++day) {
-                for (int minute = 0; minute < 24 * 60; ++minute) {
-                    const bool found =
-                        std::any_of(bands.cbegin(), bands.cend(), [&](const auto& b) {
-                            const bool dayMatch = (b.weekdays == 0 && !b.holidays) ||
-                                                  (b.weekdays & (1u << day)) ||
-                                                  (b.holidays && holiday);
-                            if (!dayMatch)
-                                return false;
-                            if (!b.from)
-                                return true;
-                            const int f = b.from->msecsSinceStartOfDay() / 60000;
-                            const int t = b.to->msecsSinceStartOfDay() / 60000;
-                            return f == t ||
-                                   (f < t ? minute >= f && minute < t : minute >= f || minute < t);
-                        });
-                    if (!found)
-                        return fail(where, u"no band covers "_s +
-                                               QTime(0, 0).addSecs(minute * 60).toString(u"HH:mm") +
-                                               u" on "_s +
-                                               (holiday ? u"holidays that fall on "_s : QString()) +
-                                               WeekdayWords[day] +
-                                               u"; the last band must cover every moment the "
-                                               u"others leave"_s);
-                }
+        for (int day = 0; day < 7; ++day) {
+            for (int minute = 0; minute < 24 * 60; ++minute) {
+                const bool found = std::any_of(bands.cbegin(), bands.cend(), [&](const auto& b) {
+                    if (b.weekdays != 0 || b.holidays) {
+                        if (!(b.weekdays & (1u << day)))
+                            return false;
+                    }
+                    if (!b.from)
+                        return true;
+                    const int f = b.from->msecsSinceStartOfDay() / 60000;
+                    const int t = b.to->msecsSinceStartOfDay() / 60000;
+                    return f == t ||
+                           (f < t ? minute >= f && minute < t : minute >= f || minute < t);
+                });
+                if (!found)
+                    return fail(where, u"no band covers "_s +
+                                           QTime(0, 0).addSecs(minute * 60).toString(u"HH:mm") +
+                                           u" on "_s + WeekdayWords[day] +
+                                           u"; the last band must cover every moment the others "
+                                           u"leave"_s);
             }
         }
         return true;
