@@ -673,10 +673,14 @@ tariffFromPlan(const domain::TariffPlan& plan, const QString& file, const QList<
     return t;
 }
 
-std::variant<domain::TouTariff, QString> readTariffFile(const QString& path) {
+TariffFile readTariffFile(const QString& path) {
+    TariffFile out;
+    out.path = path;
     auto bytes = readBounded(path, MaxTariffBytes);
-    if (const auto* message = std::get_if<QString>(&bytes))
-        return path + u": "_s + *message;
+    if (const auto* message = std::get_if<QString>(&bytes)) {
+        out.reason = *message;
+        return out;
+    }
     const QByteArray& data = std::get<QByteArray>(bytes);
     std::variant<domain::TouTariff, ReadFault> parsed;
     if (firstChar(data) == '{') {
@@ -685,13 +689,17 @@ std::variant<domain::TouTariff, QString> readTariffFile(const QString& path) {
             parseTariff(data, path, [&](const QString& name) { return loadSeries(dir, name); });
     } else {
         auto plan = plan::parsePlan(data);
-        if (const auto* error = std::get_if<plan::PlanError>(&plan))
-            return path + u": "_s + error->text();
+        if (const auto* error = std::get_if<plan::PlanError>(&plan)) {
+            out.reason = error->text();
+            return out;
+        }
         parsed = tariffFromPlan(std::get<domain::TariffPlan>(plan), path, planLines(data));
     }
     if (const auto* fault = std::get_if<ReadFault>(&parsed))
-        return path + u": "_s + fault->text();
-    return std::get<domain::TouTariff>(std::move(parsed));
+        out.reason = fault->text();
+    else
+        out.tariff = std::get<domain::TouTariff>(std::move(parsed));
+    return out;
 }
 
 } // namespace records::tariff

@@ -55,9 +55,18 @@ std::variant<domain::TouTariff, ReadFault> tariffFromPlan(const domain::TariffPl
                                                           const QString& file,
                                                           const QList<qsizetype>& lines = {});
 
+// A tariff file as read: the tariff, or why it was refused.
+struct TariffFile {
+    QString path;
+    std::optional<domain::TouTariff> tariff;
+    QString reason; // "periods[1].bands[0].from: 25:00 is not a time of day"
+    // The reason with the file in front of it.
+    QString message() const { return path + QStringLiteral(": ") + reason; }
+};
+
 // Reads a tariff file as a person names it: a regular file of bounded size, JSON or a plan
-// CSV by its first character; series files relative to it. The message names the file.
-std::variant<domain::TouTariff, QString> readTariffFile(const QString& path);
+// CSV by its first character; series files relative to it.
+TariffFile readTariffFile(const QString& path);
 
 // "2025-08-17T02:00:00Z", "+01:00" or "+0100": UTC seconds, or none without an offset.
 std::optional<qint64> isoInstant(QStringView text);

@@ -49,10 +49,8 @@ class Files {
     }
     // The message without the directory in front of the file name.
     QString read(const QString& name) {
-        auto r = readTariffFile(dir.filePath(name));
-        if (auto* message = std::get_if<QString>(&r))
-            return message->mid(dir.path().size() + 1);
-        return described(std::get<domain::TouTariff>(r));
+        const TariffFile r = readTariffFile(dir.filePath(name));
+        return r.tariff ? described(*r.tariff) : r.message().mid(dir.path().size() + 1);
     }
     QTemporaryDir dir;
 };
@@ -102,8 +100,9 @@ class TestTariffRead : public QObject {
     void refused_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not JSON") << QByteArray("{\"name\": 1,}")
-                                  << "t.json: not JSON (object is missing after a comma at byte 12)";
+        QTest::newRow("not JSON")
+            << QByteArray("{\"name\": 1,}")
+            << "t.json: not JSON (object is missing after a comma at byte 12)";
         QTest::newRow("bad time") << oneBand(R"("from": "25:00", "to": "07:00", "p_per_kwh": 1)")
                                   << "t.json: periods[0].bands[0].from: 25:00 is not a time of "
                                      "day (HH:MM)";
@@ -194,10 +193,9 @@ class TestTariffRead : public QObject {
         files.write(u"t.json"_s,
                     oneBand(R"("prices": "agile.csv")",
                             R"("standing_p_per_day": 1, "export_prices": "rates.json")"));
-        auto r = readTariffFile(files.dir.filePath(u"t.json"_s));
-        if (const auto* message = std::get_if<QString>(&r))
-            QFAIL(qPrintable(*message));
-        const auto& t = std::get<domain::TouTariff>(r);
+        const TariffFile r = readTariffFile(files.dir.filePath(u"t.json"_s));
+        QVERIFY2(r.tariff, qPrintable(r.reason));
+        const domain::TouTariff& t = *r.tariff;
         QCOMPARE(t.series.size(), 2);
         const qint64 at0200 =
             QDateTime(QDate(2025, 8, 17), QTime(2, 0), Qt::UTC).toSecsSinceEpoch();
