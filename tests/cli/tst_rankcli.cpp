@@ -24,7 +24,7 @@ Run run(const QStringList& args, const QString& workingDir = {}) {
     p.setWorkingDirectory(workingDir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"LC_ALL"_s, u"en_GB.UTF-8"_s);
-    env.insert(u"TZ"_s, u"Europe/London"_s);
+    env.insert(u"TZ"_s, u"UTC"_s); // a plan, which names no zone, takes the tariffs' zone
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VOLTRAKE_CLI), args);
     if (!p.waitForFinished(30000))
@@ -209,6 +209,27 @@ class TestRankCli : public QObject {
                                                                    {u"export_credit"_s, 0},
                                                                    {u"cost"_s, 10.19}}}));
         QVERIFY(!o.contains(u"difference"_s));
+    }
+
+    // A plan is the flat tariff again, in the JSON tariffs' zone; one with a cheap rate is
+    // refused.
+    void plans() {
+        Workspace w;
+        w.import(twoDays());
+        const QByteArray header =
+            "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,export_p_per_kwh,vat_percent\n";
+        w.write(u"plan.csv"_s, header + "2025-01-01,20,50,,15,5\n");
+        w.write(u"cheap.csv"_s, header + "2025-01-01,20,50,10,15,5\n");
+        const Run r = w.rank({u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"plan.csv"_s,
+                              u"--tariff"_s, u"cheap.csv"_s, u"--format"_s, u"csv"_s});
+        QCOMPARE(r.exit, 2);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines.value(1), "1,Flat,flat.json,20.49,18.80,1.00,0.99,0.30,10.2450,0.00,0.0,");
+        QCOMPARE(lines.value(2), "2,plan,plan.csv,20.49,18.80,1.00,0.99,0.30,10.2450,0.00,0.0,");
+        QCOMPARE(lines.value(3),
+                 ",,cheap.csv,,,,,,,,,\"line 2, column cheap_p_per_kwh: a cheap rate "
+                 "names no hours, so it cannot price half-hours; write the tariff as "
+                 "JSON with bands\"");
     }
 
     void refused_data() {
