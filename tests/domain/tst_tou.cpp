@@ -222,24 +222,6 @@ class TestTou : public QObject {
         QCOMPARE(described(std::get<TouBill>(priced)), expected);
     }
 
-    void pieces() {
-        const TouTariff t = tariff({period({band(u"All"_s, 20)}, 50, 0),
-                                    period({band(u"All"_s, 25)}, 60, 5, QDate(2025, 4, 1))});
-        const auto b =
-            std::get<TouBill>(priceSlots(t, oneSlot(u"2025-04-01T12:00:00+01:00"_s, 1800, 2), {},
-                                         QDate(2025, 3, 30), QDate(2025, 4, 3)));
-        QCOMPARE(b.pieces.size(), 2);
-        QCOMPARE(b.pieces[0].from, QDate(2025, 3, 30));
-        QCOMPARE(b.pieces[0].to, QDate(2025, 4, 1));
-        QCOMPARE(b.pieces[0].days, 2);
-        QCOMPARE(b.pieces[0].cost, 1.0);
-        // (50 + 120) x 1.05 = 178.5
-        QCOMPARE(b.pieces[1].days, 2);
-        QCOMPARE(b.pieces[1].cost, 1.79);
-        QCOMPARE(b.total, 2.79);
-        QCOMPARE(b.costPerDay, 2.79 / 4);
-    }
-
     void refused_data() {
         QTest::addColumn<TouTariff>("tariff");
         QTest::addColumn<QList<Slot>>("imports");
