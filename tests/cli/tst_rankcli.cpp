@@ -177,45 +177,40 @@ class TestRankCli : public QObject {
         QVERIFY(!o.contains(u"difference"_s));
     }
 
+    // Store: 0 the two days, 1 and a second import meter, 2 a file that is no store, 3 none.
     void refused_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<bool>("twoMeters");
+        QTest::addColumn<int>("store");
+        QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("message");
         QTest::newRow("zone of another tariff")
-            << QStringList{u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"paris.json"_s} << false
+            << QStringList{u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"paris.json"_s} << 0 << 2
             << "paris.json: its zone is Europe/Paris, the current tariff's Europe/London; every "
                "tariff of a ranking prices the same local days";
         QTest::newRow("several import meters, none named")
-            << QStringList{u"--tariff"_s, u"flat.json"_s} << true
+            << QStringList{u"--tariff"_s, u"flat.json"_s} << 1 << 2
             << "several meters have import slots ((no id), M2): name one";
-        QTest::newRow("a tariff that cannot be read")
-            << QStringList{u"--tariff"_s, u"none.json"_s} << false << "none.json: no such file";
+        QTest::newRow("not a store") << QStringList{u"--tariff"_s, u"flat.json"_s} << 2 << 1
+                                     << "usage.sqlite is not a Voltrake smart-meter store";
+        QTest::newRow("no store") << QStringList{u"--tariff"_s, u"flat.json"_s} << 3 << 2
+                                  << "the store has no import slots";
     }
     void refused() {
         QFETCH(QStringList, args);
-        QFETCH(bool, twoMeters);
+        QFETCH(int, store);
+        QFETCH(int, exit);
         QFETCH(QString, message);
         Workspace w;
-        w.import(twoDays());
-        if (twoMeters)
+        if (store < 2)
+            w.import(twoDays());
+        if (store == 1)
             w.import("start,end,kwh\n2025-01-06T00:00:00Z,2025-01-06T00:30:00Z,1\n", u"M2"_s);
+        if (store == 2)
+            w.write(u"Data/usage.sqlite"_s, QByteArray(200, 'x'));
         w.write(u"paris.json"_s, QByteArray(Flat).replace("Europe/London", "Europe/Paris"));
         const Run r = w.rank(args);
-        QCOMPARE(r.exit, 2);
+        QCOMPARE(r.exit, exit);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    }
-
-    void store() {
-        Workspace w;
-        w.write(u"Data/usage.sqlite"_s, "not a database at all, but long enough to have a header "
-                                        "of a hundred bytes like every SQLite file has....");
-        const Run r = w.rank({u"--tariff"_s, w.path(u"flat.json"_s)});
-        QCOMPARE(r.exit, 1);
-        QVERIFY2(r.err.contains(w.path(u"Data/usage.sqlite"_s)), qPrintable(r.err));
-        QFile::remove(w.path(u"Data/usage.sqlite"_s));
-        const Run empty = w.rank({u"--tariff"_s, w.path(u"flat.json"_s)});
-        QCOMPARE(empty.exit, 2);
-        QVERIFY2(empty.err.contains(u"no import slots"_s), qPrintable(empty.err));
     }
 };
 
