@@ -42,7 +42,7 @@ struct ImportOutcome {
 };
 
 class Store {
-public:
+  public:
     ~Store();
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
@@ -59,18 +59,25 @@ public:
                              const std::function<bool(qint64 bytesRead)>& progress = {});
 
     QList<Series> series() const;
-    // The slots of one meter and direction that start in [from, to) UTC, oldest first.
-    QList<domain::Slot> slots(const QString& meter, domain::Direction direction, qint64 from,
-                              qint64 to) const;
+    // The slots of one meter and direction that start in [from, to) UTC, oldest first. (Not
+    // "slots": Qt takes that word for its own keyword.)
+    QList<domain::Slot> slotsOf(const QString& meter, domain::Direction direction, qint64 from,
+                                qint64 to) const;
     // Removes the slots that start in [from, to) UTC of every meter; returns how many.
     qint64 forget(qint64 from, qint64 to);
+    // The same for one meter (both directions): local days differ from meter to meter.
+    qint64 forget(const QString& meter, qint64 from, qint64 to);
     qint64 forgetAll();
 
     // Small settings kept with the data (the window's tariff list).
     QString setting(const QString& key) const;
     bool setSetting(const QString& key, const QString& value);
 
-private:
+    QString path() const;
+    // False for a store opened without create whose file is not there yet (it is empty).
+    bool exists() const;
+
+  private:
     Store();
     struct Impl;
     std::unique_ptr<Impl> d;
