@@ -90,7 +90,9 @@ struct TouRefusal {
 
 // Prices the import and export slots of local days [from, to) of the tariff's zone. Each slot's
 // kWh is spread evenly over its minutes, each minute priced by the band or series price in
-// force then; standing charge for every local day; each period's piece rounded once.
+// force then; standing charge for every local day; each period's piece rounded once. Refused
+// when the range starts before the first period, or a slot (import, or export under an export
+// series) covers a moment that has no price: the reason names the first such moment.
 std::variant<TouBill, TouRefusal> priceSlots(const TouTariff& tariff,
                                              const QList<Slot>& imports,
                                              const QList<Slot>& exports, const QDate& from,
