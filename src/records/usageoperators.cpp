@@ -120,6 +120,9 @@ void readFluvius(Context& ctx, QByteArrayView header) {
     const int last = std::max({fromDate, fromTime, reg, volume});
     LocalClock clock(ctx.result.zone);
     CellText meter, registerName;
+    QByteArray lastRegister, lastStatus;
+    domain::Direction registerDirection = domain::Direction::Import;
+    bool statusEstimated = false;
     QByteArrayView line;
     while (!ctx.output.stopped() && ctx.lines.next(line)) {
         splitCells(line, ';', cells);
@@ -131,14 +134,18 @@ void readFluvius(Context& ctx, QByteArrayView header) {
             ean >= 0 && !cells[ean].isEmpty() ? meter.of(cells[ean]) : ctx.options.meter;
         row.out.line = lineNo;
         const QByteArrayView r = cells[reg];
-        if (containsAny(r, {"afname", "offtake"}))
-            row.out.direction = domain::Direction::Import;
-        else if (containsAny(r, {"injectie", "injection"}))
-            row.out.direction = domain::Direction::Export;
-        else {
-            ctx.fail(lineNo, names[reg], quoted(r) + u" is neither offtake nor injection"_s);
-            return;
+        if (r != lastRegister || lastRegister.isNull()) { // the registers take turns
+            lastRegister = r.toByteArray();
+            if (containsAny(r, {"afname", "offtake"}))
+                registerDirection = domain::Direction::Import;
+            else if (containsAny(r, {"injectie", "injection"}))
+                registerDirection = domain::Direction::Export;
+            else {
+                ctx.fail(lineNo, names[reg], quoted(r) + u" is neither offtake nor injection"_s);
+                return;
+            }
         }
+        row.out.direction = registerDirection;
         if (unit >= 0 && !cells[unit].isEmpty() &&
             cells[unit].compare("kWh", Qt::CaseInsensitive)) {
             ctx.fail(lineNo, names[unit], quoted(cells[unit]) + u" is not kWh"_s);
@@ -154,8 +161,12 @@ void readFluvius(Context& ctx, QByteArrayView header) {
             }
             row.out.slot.kwh = *v;
         }
-        row.out.slot.estimated = status >= 0 && containsAny(cells[status], {"geschat", "estimat",
-                                                                            "vervang", "substitu"});
+        if (status >= 0 && (cells[status] != lastStatus || lastStatus.isNull())) {
+            lastStatus = cells[status].toByteArray();
+            statusEstimated =
+                containsAny(lastStatus, {"geschat", "estimat", "vervang", "substitu"});
+        }
+        row.out.slot.estimated = statusEstimated;
 
         const auto date = parseDate(cells[fromDate]);
         if (!date) {

@@ -379,16 +379,10 @@ void SlotOutput::deliver(Row row) {
     // Registers of one slot stand within a few rows; what lies two hours off is complete.
     const qint64 now = s.slot.start;
     auto done = [now](const Open& o) { return std::abs(o.slot.slot.start - now) > 7200; };
-    if (std::any_of(m_open.begin(), m_open.end(), done)) {
-        std::vector<Open> keep;
-        for (Open& o : m_open) {
-            if (!done(o))
-                keep.push_back(std::move(o));
-            else if (o.any)
-                send(o.slot);
-        }
-        m_open.swap(keep);
-    }
+    for (const Open& o : m_open)
+        if (o.any && done(o))
+            send(o.slot);
+    m_open.erase(std::remove_if(m_open.begin(), m_open.end(), done), m_open.end());
 }
 
 void SlotOutput::send(const ReadSlot& slot) {

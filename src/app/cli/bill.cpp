@@ -241,6 +241,8 @@ CommandResult planBill(const Options& options, const QStringList& normal,
 } // namespace
 
 CommandResult bill(const Context& context, const Options& options) {
+    if (options.has(u"usage"_s))
+        return usageBill(context, options);
     const bool plan = options.has(u"plan"_s);
     const QString format = options.has(u"format"_s) ? options.value(u"format"_s)
                            : plan                   ? u"table"_s

@@ -28,5 +28,8 @@ struct CommandResult {
 CommandResult bill(const Context& context, const Options& options);
 CommandResult history(const Context& context, const Options& options);
 CommandResult compare(const Context& context, const Options& options);
+CommandResult rank(const Context& context, const Options& options);
+// bill --usage: one tariff priced on the stored slots.
+CommandResult usageBill(const Context& context, const Options& options);
 
 } // namespace cli

@@ -73,16 +73,22 @@ const Command Commands[] = {
      "voltrake-cli bill --from D1 --to D2 --normal R1 R2 [--cheap C1 C2] [--notes TEXT]\n"
      "                  [--config FILE] [--format report|json] [--save] [--dir DIR]\n"
      "       voltrake-cli bill --plan PLAN.csv --from D1 --to D2 --normal R1 R2 [--cheap C1 C2]\n"
-     "                  [--export E1 E2] [--format table|csv|json] [--dir DIR]",
+     "                  [--export E1 E2] [--format table|csv|json] [--dir DIR]\n"
+     "       voltrake-cli bill --usage --tariff FILE --from D1 --to D2 [--meter ID]\n"
+     "                  [--export-meter ID] [--format table|csv|json] [--dir DIR]",
      "Works out the bill between two meter readings with the tariff of the configuration\n"
      "file and prints the results report (or JSON). Dates and numbers are read in the\n"
      "user's regional settings. --save appends the report and the history record to the\n"
      "logs as the Save button does.\n\n"
      "With --plan the readings are priced under the dated tariff plan PLAN.csv instead,\n"
      "one row for each price period the readings span, with --export readings credited at\n"
-     "the plan's export rate. Nothing is saved: the logs hold bills of the configured tariff.\n",
+     "the plan's export rate. Nothing is saved: the logs hold bills of the configured tariff.\n\n"
+     "With --usage the half-hours in Data/usage.sqlite from D1 up to D2 (local days of the\n"
+     "tariff's zone, D2 not included) are priced under the time-of-use tariff FILE (JSON, or\n"
+     "a plan CSV without cheap rates), one piece per price period, to check a supplier's\n"
+     "bill against the household's own half-hours.\n",
      {u"from"_s, u"to"_s, u"normal"_s, u"cheap"_s, u"export"_s, u"notes"_s, u"config"_s, u"plan"_s,
-      u"format"_s, u"save"_s}},
+      u"format"_s, u"save"_s, u"usage"_s, u"tariff"_s, u"meter"_s, u"export-meter"_s}},
     {"history",
      "voltrake-cli history [--format csv|json|table] [--config FILE] [--dir DIR]",
      "Lists every saved period of Log/Voltrake_H.log with its figures, recomputed from the\n"
@@ -96,6 +102,17 @@ const Command Commands[] = {
      "OTHER.ini or the dated tariff plan PLAN.csv, and shows the difference for each period\n"
      "and in total. A period the plan has no prices for has no other total.\n",
      {u"format"_s, u"config"_s, u"plan"_s}},
+    {"rank",
+     "voltrake-cli rank --tariff FILE [--tariff FILE ...] [--current FILE] [--from D1 --to D2]\n"
+     "                  [--meter ID] [--export-meter ID] [--format table|csv|json] [--dir DIR]",
+     "Prices the half-hours in Data/usage.sqlite under every time-of-use tariff FILE (JSON,\n"
+     "or a plan CSV without cheap rates) and lists them cheapest first, each with its\n"
+     "difference from the current tariff (--current, or the first --tariff). Every tariff\n"
+     "prices exactly the same slots: one import meter (--meter, or the only one) and one\n"
+     "export meter (--export-meter, or the only one), over local days of the current\n"
+     "tariff's zone from D1 up to D2 (not included; default: every stored day). A tariff\n"
+     "that cannot price them is listed with its reason, and the exit status is 2.\n",
+     {u"tariff"_s, u"current"_s, u"from"_s, u"to"_s, u"meter"_s, u"export-meter"_s, u"format"_s}},
     {"help", "voltrake-cli help COMMAND", "Shows the help of a command.\n", {}},
 };
 
@@ -172,10 +189,11 @@ int main(int argc, char** argv) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption({u"dir"_s, u"Working directory."_s, u"DIR"_s, u"."_s});
-    for (const char* name :
-         {"from", "to", "normal", "cheap", "export", "notes", "config", "plan", "format"})
+    for (const char* name : {"from", "to", "normal", "cheap", "export", "notes", "config", "plan",
+                             "format", "tariff", "current", "meter", "export-meter"})
         parser.addOption({QString::fromLatin1(name), QString(), u"VALUE"_s});
     parser.addOption({u"save"_s, QString()});
+    parser.addOption({u"usage"_s, QString()});
 
     if (!parser.parse(withPairs(QCoreApplication::arguments())))
         return usageError(parser.errorText(), nullptr);
@@ -216,8 +234,8 @@ int main(int argc, char** argv) {
                                   QLatin1String(command->name),
                               command);
     }
-    for (const QString& name :
-         {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"plan"_s, u"format"_s, u"dir"_s})
+    for (const QString& name : {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"plan"_s, u"format"_s,
+                                u"dir"_s, u"current"_s, u"meter"_s, u"export-meter"_s})
         if (parser.values(name).size() > 1)
             return usageError(u"option --"_s + name + u" given more than once"_s, command);
 
@@ -232,6 +250,8 @@ int main(int argc, char** argv) {
         result = cli::bill(context, options);
     else if (command->name == QLatin1String("history"))
         result = cli::history(context, options);
+    else if (command->name == QLatin1String("rank"))
+        result = cli::rank(context, options);
     else
         result = cli::compare(context, options);
     if (result.usage)
