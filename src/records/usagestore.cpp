@@ -207,20 +207,22 @@ struct Store::Impl {
     }
 
     qint64 removeWhere(const char* sql, std::optional<qint64> meter, qint64 from, qint64 to) {
-        if (!ready() || !exec(db.get(), "BEGIN IMMEDIATE"))
+        if (!ready())
             return 0;
+        if (!exec(db.get(), "BEGIN IMMEDIATE"))
+            return -1;
         Statement del(db.get(), sql);
         if (meter)
             del.bind(3, *meter);
         del.bind(1, from).bind(2, to);
         if (!del.run()) {
             exec(db.get(), "ROLLBACK");
-            return 0;
+            return -1;
         }
         const qint64 n = sqlite3_changes64(db.get());
         if (!tidy() || !exec(db.get(), "COMMIT")) {
             exec(db.get(), "ROLLBACK");
-            return 0;
+            return -1;
         }
         return n;
     }

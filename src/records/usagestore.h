@@ -63,7 +63,8 @@ class Store {
     // "slots": Qt takes that word for its own keyword.)
     QList<domain::Slot> slotsOf(const QString& meter, domain::Direction direction, qint64 from,
                                 qint64 to) const;
-    // Removes the slots that start in [from, to) UTC of every meter; returns how many.
+    // Removes the slots that start in [from, to) UTC of every meter; returns how many, or -1
+    // when the store cannot be written (nothing is removed then).
     qint64 forget(qint64 from, qint64 to);
     // The same for one meter (both directions): local days differ from meter to meter.
     qint64 forget(const QString& meter, qint64 from, qint64 to);

@@ -11,6 +11,8 @@ namespace cli {
 struct Options {
     QMap<QString, QStringList> values; // by option name, in the order given
     bool save = false;
+    bool all = false;
+    QStringList words; // the words after the command ("import", then the files)
     QString value(const QString& name) const {
         const QStringList v = values.value(name);
         return v.isEmpty() ? QString() : v.first();
@@ -31,5 +33,6 @@ CommandResult compare(const Context& context, const Options& options);
 CommandResult rank(const Context& context, const Options& options);
 // bill --usage: one tariff priced on the stored slots.
 CommandResult usageBill(const Context& context, const Options& options);
+CommandResult usage(const Context& context, const Options& options);
 
 } // namespace cli

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// voltrake-cli: the bill, the history and tariff comparisons without a window.
+// voltrake-cli: the bill, the history, tariff comparisons and smart-meter data without a
+// window.
 #include "app/cli/cli.h"
 #include "app/cli/commands.h"
 #include "version.h"
@@ -113,6 +114,24 @@ const Command Commands[] = {
      "tariff's zone from D1 up to D2 (not included; default: every stored day). A tariff\n"
      "that cannot price them is listed with its reason, and the exit status is 2.\n",
      {u"tariff"_s, u"current"_s, u"from"_s, u"to"_s, u"meter"_s, u"export-meter"_s, u"format"_s}},
+    {"usage",
+     "voltrake-cli usage import FILE... [--tz ZONE] [--meter ID] [--direction import|export]\n"
+     "                        [--dir DIR]\n"
+     "       voltrake-cli usage summary [--from D] [--to D] [--format table|csv|json] [--dir DIR]\n"
+     "       voltrake-cli usage export [--meter ID] [--from D] [--to D] [--dir DIR]\n"
+     "       voltrake-cli usage forget --from D --to D | --all [--dir DIR]",
+     "Smart-meter interval data in Data/usage.sqlite. import reads the files that suppliers\n"
+     "and network operators let households download (the format is told from the first\n"
+     "line), one file at a time and each whole or not at all, and says how many slots were\n"
+     "new, unchanged and replaced. --tz sets the zone of the Voltrake CSV and the API JSON;\n"
+     "--meter and --direction name what a file that does not say belongs to.\n\n"
+     "summary shows per meter and direction the first and last slot, the slots, kWh,\n"
+     "missing and estimated slots and the days with a missing slot, then each month.\n"
+     "export writes one meter's slots as Voltrake CSV (local times with offsets) to\n"
+     "standard output; --meter picks the meter when the store holds more than one.\n"
+     "forget removes the slots of the local days from --from up to --to, or all of them.\n"
+     "Dates are local calendar days of each meter's zone, --to not included.\n",
+     {u"tz"_s, u"meter"_s, u"direction"_s, u"from"_s, u"to"_s, u"format"_s, u"all"_s}},
     {"help", "voltrake-cli help COMMAND", "Shows the help of a command.\n", {}},
 };
 
@@ -189,11 +208,13 @@ int main(int argc, char** argv) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption({u"dir"_s, u"Working directory."_s, u"DIR"_s, u"."_s});
-    for (const char* name : {"from", "to", "normal", "cheap", "export", "notes", "config", "plan",
-                             "format", "tariff", "current", "meter", "export-meter"})
+    for (const char* name :
+         {"from", "to", "normal", "cheap", "export", "notes", "config", "plan", "format", "tariff",
+          "current", "meter", "export-meter", "tz", "direction"})
         parser.addOption({QString::fromLatin1(name), QString(), u"VALUE"_s});
     parser.addOption({u"save"_s, QString()});
     parser.addOption({u"usage"_s, QString()});
+    parser.addOption({u"all"_s, QString()});
 
     if (!parser.parse(withPairs(QCoreApplication::arguments())))
         return usageError(parser.errorText(), nullptr);
@@ -226,7 +247,8 @@ int main(int argc, char** argv) {
         cli::out(commandHelp(*about).toLocal8Bit());
         return cli::Done;
     }
-    if (positional.size() > 1)
+    const bool words = command->name == QLatin1String("usage"); // usage import FILE...
+    if (positional.size() > 1 && !words)
         return usageError(u"unexpected argument \""_s + positional[1] + u'"', command);
     for (const QString& name : parser.optionNames()) {
         if (name != u"dir"_s && !command->options.contains(name))
@@ -234,8 +256,9 @@ int main(int argc, char** argv) {
                                   QLatin1String(command->name),
                               command);
     }
-    for (const QString& name : {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"plan"_s, u"format"_s,
-                                u"dir"_s, u"current"_s, u"meter"_s, u"export-meter"_s})
+    for (const QString& name :
+         {u"from"_s, u"to"_s, u"notes"_s, u"config"_s, u"plan"_s, u"format"_s, u"dir"_s,
+          u"current"_s, u"meter"_s, u"export-meter"_s, u"tz"_s, u"direction"_s})
         if (parser.values(name).size() > 1)
             return usageError(u"option --"_s + name + u" given more than once"_s, command);
 
@@ -244,10 +267,14 @@ int main(int argc, char** argv) {
     for (const QString& name : parser.optionNames())
         options.values[name] = parser.values(name);
     options.save = parser.isSet(u"save"_s);
+    options.all = parser.isSet(u"all"_s);
+    options.words = positional.mid(1);
 
     cli::CommandResult result;
     if (command->name == QLatin1String("bill"))
         result = cli::bill(context, options);
+    else if (words)
+        result = cli::usage(context, options);
     else if (command->name == QLatin1String("history"))
         result = cli::history(context, options);
     else if (command->name == QLatin1String("rank"))
