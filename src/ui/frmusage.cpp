@@ -381,8 +381,8 @@ class UsageWindow : public ToolWindow {
     bool importFiles(const QStringList& paths) {
         if (busy_ || paths.isEmpty())
             return false;
-        setBusy(true);
         importing_ = true;
+        setBusy(true);
         thread_->cancel = false;
         results_->clear();
         results_->show();
@@ -885,7 +885,7 @@ class UsageWindow : public ToolWindow {
         }
         setBusy(true);
         rankNote_->setText(QStringLiteral("Ranking…"));
-        const RankRequest request{files, current_.isEmpty() ? files.front() : current_,
+        const RankRequest request{files, current_.isEmpty() ? files.front() : current_, data_.meter,
                                   from_->date(), to_->date().addDays(1)};
         thread_->run(
             this,

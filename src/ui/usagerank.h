@@ -20,6 +20,7 @@ class Store;
 struct RankRequest {
     QStringList files;
     QString current;
+    QString meter;  // null: the only import meter there is
     QDate from, to; // local days [from, to)
 };
 struct RankedTariff {
