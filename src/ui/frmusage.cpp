@@ -156,6 +156,8 @@ class UsageWindow : public ToolWindow {
         importButton_ = button("UsageImport", "&Import…");
         meter_ = new QComboBox(this);
         meter_->setObjectName(QStringLiteral("UsageMeter"));
+        meter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        meter_->setMinimumContentsLength(16);
         auto* meterLabel = new QLabel(QStringLiteral("&Meter:"), this);
         meterLabel->setBuddy(meter_);
         from_ = dateEdit("UsageFrom");
@@ -168,8 +170,8 @@ class UsageWindow : public ToolWindow {
         top->addWidget(importButton_);
         top->addSpacing(12);
         top->addWidget(meterLabel);
-        top->addWidget(meter_, 1);
-        top->addSpacing(12);
+        top->addWidget(meter_);
+        top->addStretch();
         top->addWidget(fromLabel);
         top->addWidget(from_);
         top->addWidget(toLabel);
@@ -195,7 +197,7 @@ class UsageWindow : public ToolWindow {
         results_ = new QListWidget(this);
         results_->setObjectName(QStringLiteral("UsageResults"));
         results_->setAccessibleName(QStringLiteral("Imported files"));
-        results_->setMaximumHeight(fontMetrics().height() * 5);
+        results_->setMaximumHeight(fontMetrics().height() * 4);
         results_->hide();
 
         // Coverage of the chosen meter, and its days with gaps or estimates on request.
@@ -329,6 +331,7 @@ class UsageWindow : public ToolWindow {
         splitter->addWidget(right);
         splitter->setStretchFactor(0, 3);
         splitter->setStretchFactor(1, 2);
+        splitter->setSizes({640, 600});
 
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(top);
@@ -352,7 +355,7 @@ class UsageWindow : public ToolWindow {
             if (importing_)
                 progressRow_->show();
         });
-        connect(meter_, &QComboBox::activated, this, [this] { load(meter_->currentText()); });
+        connect(meter_, &QComboBox::activated, this, [this] { load(chosenMeter()); });
         for (QDateEdit* e : {from_, to_})
             connect(e, &QDateEdit::dateChanged, this, [this] { rangeChanged(); });
         connect(daysButton_, &QPushButton::toggled, days_, &QWidget::setVisible);
@@ -378,6 +381,15 @@ class UsageWindow : public ToolWindow {
 
     bool busy() const { return busy_; }
 
+  protected:
+    void changeEvent(QEvent* e) override {
+        // The charts take the light or dark theme of the palette they are drawn with.
+        if (e->type() == QEvent::PaletteChange && heat_)
+            redraw();
+        QWidget::changeEvent(e);
+    }
+
+  public:
     bool importFiles(const QStringList& paths) {
         if (busy_ || paths.isEmpty())
             return false;
@@ -428,7 +440,7 @@ class UsageWindow : public ToolWindow {
                 progressTimer_.stop();
                 progressRow_->hide();
                 saveTariffs(); // a list chosen before there was a store
-                load(meter_->currentText());
+                load(chosenMeter());
             });
         return true;
     }
@@ -505,6 +517,11 @@ class UsageWindow : public ToolWindow {
         return s;
     }
 
+    // The meter chosen, null before there is one.
+    QString chosenMeter() const {
+        return meter_->currentIndex() < 0 ? QString() : meter_->currentData().toString();
+    }
+
     void setBusy(bool on) {
         busy_ = on;
         setProperty("busy", on);
@@ -575,7 +592,7 @@ class UsageWindow : public ToolWindow {
         data_ = data;
         meter_->clear();
         for (const QString& m : data.meters)
-            meter_->addItem(m.isEmpty() ? QString() : m);
+            meter_->addItem(m.isEmpty() ? QStringLiteral("(no id)") : m, m);
         meter_->setCurrentIndex(int(data.meters.indexOf(data.meter)));
         if (!data.error.isEmpty()) {
             message_->setText(data.error);
@@ -998,7 +1015,7 @@ class UsageWindow : public ToolWindow {
     QTabWidget* tabs_;
     QStackedWidget* pages_;
     QChartView *dailyView_, *averageView_;
-    HeatMapView* heat_;
+    HeatMapView* heat_ = nullptr;
     QTableWidget *dailyTable_, *averageTable_, *ranking_, *bands_, *months_;
     HeatMapTable* heatModel_;
     QTableView* heatTable_;

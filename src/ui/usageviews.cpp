@@ -79,21 +79,29 @@ void fillDailyChart(QChart* chart, const QList<records::usage::DayTotal>& days, 
         if (d.average)
             average->append((a + b) / 2, *d.average);
     }
-    auto* importArea = new QAreaSeries(imported);
-    importArea->setName(QStringLiteral("Import"));
-    importArea->setColor(dark ? QColor(0x4F, 0x9B, 0xE8) : QColor(0x1F, 0x6F, 0xC0));
-    importArea->setBorderColor(importArea->color());
-    chart->addSeries(importArea);
-    QAreaSeries* exportArea = nullptr;
-    if (anyExport) {
-        exportArea = new QAreaSeries(exported);
-        exportArea->setName(QStringLiteral("Export"));
-        exportArea->setColor(QColor(0x2E, 0xA0, 0x43));
-        exportArea->setBorderColor(exportArea->color());
-        chart->addSeries(exportArea);
-    } else {
+    // Filled areas for up to a year or so; beyond that a day is under a pixel wide, and filling
+    // thousands of steps costs the chart far more than drawing them as lines.
+    const bool filled = days.size() <= 400;
+    const QColor importColour = dark ? QColor(0x4F, 0x9B, 0xE8) : QColor(0x1F, 0x6F, 0xC0);
+    const QColor exportColour(0x2E, 0xA0, 0x43);
+    auto add = [&](QLineSeries* line, const QString& name, const QColor& colour) {
+        if (!filled) {
+            line->setName(name);
+            line->setPen(QPen(colour, 1));
+            chart->addSeries(line);
+            return;
+        }
+        auto* area = new QAreaSeries(line);
+        area->setName(name);
+        area->setColor(colour);
+        area->setBorderColor(colour);
+        chart->addSeries(area);
+    };
+    add(imported, QStringLiteral("Import"), importColour);
+    if (anyExport)
+        add(exported, QStringLiteral("Export"), exportColour);
+    else
         delete exported;
-    }
     average->setName(QStringLiteral("7-day average import"));
     average->setPen(QPen(QColor(0xE0, 0x6C, 0x00), 2.5));
     chart->addSeries(average);
