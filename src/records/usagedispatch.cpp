@@ -67,7 +67,7 @@ QString knownFormats() {
 
 std::optional<Format> detectFormat(QByteArrayView head) {
     const QByteArray key = headKey(head);
-    if (key.startsWith('{'))
+    if (key.startsWith('{') && (head.contains("\"results\"") || head.contains("\"count\"")))
         return Format::OctopusJson;
     if (key.startsWith("consumption(kwh),") && key.contains(",start,end"))
         return Format::OctopusCsv;

@@ -26,9 +26,16 @@ void readOctopusJson(QIODevice& in, const ReadOptions& options, SlotOutput& outp
     };
     if (!in.isSequential() && in.size() > MaxJson)
         return fail(0, {}, u"a JSON file of more than 256 MiB is not read"_s);
-    const QByteArray bytes = in.read(MaxJson + 1);
-    if (bytes.size() > MaxJson)
-        return fail(0, {}, u"a JSON file of more than 256 MiB is not read"_s);
+    // In pieces: a read of the whole bound at once would take 256 MiB for any file.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray piece = in.read(1 << 20);
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+        if (bytes.size() > MaxJson)
+            return fail(0, {}, u"a JSON file of more than 256 MiB is not read"_s);
+    }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {

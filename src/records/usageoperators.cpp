@@ -109,12 +109,9 @@ void readFluvius(Context& ctx, QByteArrayView header) {
     const int unit = columnOf(names, {"Eenheid", "Unit"});
     const int status = columnOf(names, {"Validatiestatus", "Validation status"});
     if (fromDate < 0 || fromTime < 0 || reg < 0 || volume < 0) {
-        missingColumn(ctx, names.isEmpty() || names[0].startsWith(u"Van") ? u"Van datum, Van "
-                                                                            u"tijdstip, Register "
-                                                                            u"or Volume"_s
-                                                                          : u"From (date), From "
-                                                                            u"(time), Register or "
-                                                                            u"Volume"_s);
+        const bool dutch = names.value(0).startsWith(u"Van");
+        missingColumn(ctx, dutch ? u"Van datum, Van tijdstip, Register or Volume"_s
+                                 : u"From (date), From (time), Register or Volume"_s);
         return;
     }
     const int last = std::max({fromDate, fromTime, reg, volume});

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QIODevice>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -159,9 +160,10 @@ int columnOf(const QStringList& header, std::initializer_list<const char*> names
 }
 
 std::optional<double> parseNumber(QByteArrayView text, char decimal) {
-    char buf[64];
-    if (text.isEmpty() || text.size() >= qsizetype(sizeof buf))
+    if (text.isEmpty())
         return std::nullopt;
+    // Long only for the tiniest values written without an exponent.
+    QVarLengthArray<char, 64> buf(text.size());
     qsizetype n = 0, i = 0;
     if (text[0] == '+' || text[0] == '-') {
         if (text[0] == '-')
@@ -184,8 +186,8 @@ std::optional<double> parseNumber(QByteArrayView text, char decimal) {
     if (!digit)
         return std::nullopt;
     double v = 0;
-    const auto [end, ec] = std::from_chars(buf, buf + n, v);
-    if (ec != std::errc() || end != buf + n || !std::isfinite(v))
+    const auto [end, ec] = std::from_chars(buf.data(), buf.data() + n, v);
+    if (ec != std::errc() || end != buf.data() + n || !std::isfinite(v))
         return std::nullopt;
     return v;
 }
@@ -300,12 +302,9 @@ SlotOutput::SlotOutput(const SlotSink& sink, bool mergeRegisters)
     : m_sink(sink), m_merge(mergeRegisters) {}
 
 void SlotOutput::seeTime(qint64 time) {
-    if (m_order != Order::Unknown)
-        return;
-    if (m_lastTime && *m_lastTime != time) {
+    if (m_order == Order::Unknown && m_lastTime && *m_lastTime != time) {
         m_order = time > *m_lastTime ? Order::OldestFirst : Order::NewestFirst;
-        for (Repeat& r : m_repeats)
-            resolve(r, false);
+        settle(false);
     }
     m_lastTime = time;
 }
@@ -314,40 +313,51 @@ void SlotOutput::put(Row row) {
     deliver(std::move(row));
 }
 
-bool SlotOutput::putRepeated(Row row, const QString& reg, qint64 wall, qint64 early, qint64 late,
-                             qint64 shift, QString& reason) {
-    auto it = std::find_if(m_repeats.begin(), m_repeats.end(), [&](const Repeat& r) {
-        return r.wall == wall && r.direction == row.out.direction && r.reg == reg &&
-               r.meter == row.out.meter;
-    });
+void SlotOutput::putRepeated(Row row, const QString& reg, qint64 wall, qint64 early, qint64 late,
+                             qint64 shift) {
+    const RepeatKey key{row.out.meter, int(row.out.direction), reg, wall};
+    auto it = m_repeats.find(key);
     if (it == m_repeats.end()) {
-        m_repeats.push_back(
-            {row.out.meter, row.out.direction, reg, wall, early, late, shift, 0, {}});
-        it = m_repeats.end() - 1;
+        // Both occurrences of a time stand within hours of each other: what lies days away
+        // has had its chance. Pruned now and then, so that a file of nothing but repeated
+        // times still reads in linear time.
+        if (m_repeats.size() >= m_pruneAt) {
+            settle(false, wall);
+            m_pruneAt = std::max<std::size_t>(64, 2 * m_repeats.size());
+        }
+        it = m_repeats.emplace(key, Repeat{early, late, shift, 0, {}}).first;
     }
-    if (++it->seen > 2) {
-        reason = wallText(wall) + u" comes a third time"_s;
-        return false;
-    }
-    it->held.push_back({std::move(row), it->seen});
-    resolve(*it, false);
-    return true;
+    Repeat& r = it->second;
+    r.held.push_back({std::move(row), ++r.seen});
+    if (resolve(r, false))
+        m_repeats.erase(it);
 }
 
-void SlotOutput::resolve(Repeat& r, bool atEnd) {
-    if (r.held.empty())
-        return;
+// Delivers what can be placed; true when the time is done with (a later row of the same time
+// starts over, as the duplicate it is).
+bool SlotOutput::resolve(Repeat& r, bool atEnd) {
     const bool newestFirst = m_order == Order::NewestFirst;
     // Oldest first: the first is summer time. Newest first: the first is the later one, but
     // only once its second has come; a time that comes once is the earlier instant.
     if (!atEnd && r.seen < 2 && m_order != Order::OldestFirst)
-        return;
+        return false;
     for (Held& h : r.held) {
         const bool late = r.seen == 2 && (newestFirst ? h.occurrence == 1 : h.occurrence == 2);
         h.row.out.slot.start = (late ? r.late : r.early) + r.shift;
         deliver(std::move(h.row));
     }
     r.held.clear();
+    return atEnd || r.seen >= 2;
+}
+
+void SlotOutput::settle(bool atEnd, std::optional<qint64> farFrom) {
+    for (auto it = m_repeats.begin(); it != m_repeats.end();) {
+        const bool far = farFrom && std::abs(std::get<3>(it->first) - *farFrom) > 2 * 86400;
+        if ((!farFrom || far) && resolve(it->second, atEnd || far))
+            it = m_repeats.erase(it);
+        else
+            ++it;
+    }
 }
 
 void SlotOutput::deliver(Row row) {
@@ -363,6 +373,15 @@ void SlotOutput::deliver(Row row) {
         return o.slot.slot.start == s.slot.start && o.slot.direction == s.direction &&
                o.slot.meter == s.meter;
     });
+    if (it == m_open.end() && m_open.size() >= 512) {
+        // Only a file of many meters at one time gets here: the oldest half is let go.
+        const auto half = m_open.begin() + m_open.size() / 2;
+        for (auto o = m_open.begin(); o != half; ++o)
+            if (o->any)
+                send(o->slot);
+        m_open.erase(m_open.begin(), half);
+        it = m_open.end();
+    }
     if (it == m_open.end()) {
         m_open.push_back({s, row.hasValue});
         if (!row.hasValue)
@@ -373,8 +392,8 @@ void SlotOutput::deliver(Row row) {
             it->slot.slot.estimated =
                 it->any ? it->slot.slot.estimated || s.slot.estimated : s.slot.estimated;
             it->any = true;
+            it->slot.line = s.line;
         }
-        it->slot.line = s.line;
     }
     // Registers of one slot stand within a few rows; what lies two hours off is complete.
     const qint64 now = s.slot.start;
@@ -391,8 +410,7 @@ void SlotOutput::send(const ReadSlot& slot) {
 }
 
 void SlotOutput::finish() {
-    for (Repeat& r : m_repeats)
-        resolve(r, true);
+    settle(true);
     for (const Open& o : m_open)
         if (o.any)
             send(o.slot);
@@ -413,9 +431,7 @@ bool putWall(Context& ctx, LocalClock& clock, Row row, const QString& reg, qint6
         ctx.output.put(std::move(row));
         return true;
     }
-    QString reason;
-    if (!ctx.output.putRepeated(std::move(row), reg, wall, at[0], at[1], shift, reason))
-        return ctx.fail(line, column, reason);
+    ctx.output.putRepeated(std::move(row), reg, wall, at[0], at[1], shift);
     return true;
 }
 

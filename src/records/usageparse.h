@@ -10,7 +10,9 @@
 #include <QString>
 #include <QTimeZone>
 #include <array>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 // What the interval-data readers share: lines from a stream, cells, numbers and times read by
@@ -110,9 +112,9 @@ class SlotOutput {
     // A row at a known instant.
     void put(Row row);
     // A row whose wall time `wall` stands for `early` and `late`; its slot starts at the
-    // chosen instant plus `shift`. False, with `reason` set, when the time comes a third time.
-    bool putRepeated(Row row, const QString& reg, qint64 wall, qint64 early, qint64 late,
-                     qint64 shift, QString& reason);
+    // chosen instant plus `shift`.
+    void putRepeated(Row row, const QString& reg, qint64 wall, qint64 early, qint64 late,
+                     qint64 shift);
     void finish();
     bool stopped() const { return m_stopped; }
 
@@ -123,18 +125,18 @@ class SlotOutput {
         int occurrence;
     };
     struct Repeat {
-        QString meter;
-        domain::Direction direction;
-        QString reg;
-        qint64 wall, early, late, shift;
+        qint64 early, late, shift;
         int seen = 0;
         std::vector<Held> held;
     };
+    // meter, direction, register, wall time
+    using RepeatKey = std::tuple<QString, int, QString, qint64>;
     struct Open {
         ReadSlot slot;
         bool any;
     };
-    void resolve(Repeat& r, bool atEnd);
+    bool resolve(Repeat& r, bool atEnd);
+    void settle(bool atEnd, std::optional<qint64> farFrom = std::nullopt);
     void deliver(Row row);
     void send(const ReadSlot& slot);
 
@@ -143,7 +145,8 @@ class SlotOutput {
     bool m_stopped = false;
     Order m_order = Order::Unknown;
     std::optional<qint64> m_lastTime;
-    std::vector<Repeat> m_repeats;
+    std::map<RepeatKey, Repeat> m_repeats;
+    std::size_t m_pruneAt = 64;
     std::vector<Open> m_open;
 };
 

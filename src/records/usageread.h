@@ -36,7 +36,8 @@ QString knownFormats();
 // allowed), or none.
 std::optional<Format> detectFormat(QByteArrayView head);
 
-// Why a file was refused: the 1-based line (0 for the file as a whole) and the column.
+// Why a file was refused: the 1-based line (0 for the file as a whole, and for a fault in
+// the API JSON, whose column then names the result: "results[3].interval_start") and the column.
 struct ReadError {
     qsizetype line = 0;
     QString column;
@@ -52,7 +53,7 @@ struct ReadOptions {
 };
 
 // One slot as read, with the meter and direction it belongs to and the line it came from
-// (the last line that added to it).
+// (the last line that added to it; in the API JSON, its place in the results, from 1).
 struct ReadSlot {
     QString meter;
     domain::Direction direction = domain::Direction::Import;

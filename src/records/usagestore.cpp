@@ -90,6 +90,11 @@ class Statement {
         sqlite3_bind_double(st_, i, v);
         return *this;
     }
+    // A text that outlives the statement's use (a literal).
+    Statement& bind(int i, const char* literal) {
+        sqlite3_bind_text(st_, i, literal, -1, SQLITE_STATIC);
+        return *this;
+    }
     Statement& bind(int i, const QString& v) {
         sqlite3_bind_text16(st_, i, v.utf16(), int(v.size() * 2), SQLITE_TRANSIENT);
         return *this;
@@ -174,8 +179,9 @@ std::optional<QString> createStore(const QString& path) {
         const QByteArray marks = "PRAGMA application_id = " + QByteArray::number(ApplicationId) +
                                  "; PRAGMA user_version = " + QByteArray::number(StoreVersion) +
                                  ";";
-        if (rc != SQLITE_OK || !exec(raw, "BEGIN") || !exec(raw, Schema) ||
-            !exec(raw, marks.constData()) || !exec(raw, "COMMIT"))
+        // A file nobody else sees yet needs no journal: on failure it is simply removed.
+        if (rc != SQLITE_OK || !exec(raw, "PRAGMA journal_mode = OFF") || !exec(raw, "BEGIN") ||
+            !exec(raw, Schema) || !exec(raw, marks.constData()) || !exec(raw, "COMMIT"))
             return path + u" cannot be created: "_s + lastError(raw);
     }
     if (!QFile::rename(temp.fileName(), path) && !QFile::exists(path))
@@ -260,6 +266,8 @@ std::variant<std::unique_ptr<Store>, QString> Store::open(const QString& path, b
     sqlite3_busy_timeout(raw, 5000);
     // Whole imports stay in memory up to 16 MiB before pages go to the file.
     exec(raw, "PRAGMA cache_size = -16384");
+    // Long reads map the file instead of copying each page.
+    exec(raw, "PRAGMA mmap_size = 268435456");
     Statement tables(raw, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
                           "('meters', 'sources', 'slots', 'settings')");
     if (tables.step() != SQLITE_ROW)
@@ -307,7 +315,57 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
         !confirm.ok())
         return failed();
 
-    QHash<QString, qint64> meters;
+    Statement lastEnd(db, "SELECT start + seconds FROM slots WHERE meter = ?1 AND direction = ?2 "
+                          "ORDER BY start DESC LIMIT 1");
+    if (!lastEnd.ok())
+        return failed();
+
+    // What the import knows of one meter and direction: its id, and the end of its latest slot
+    // so far (stored before or added now). A slot that starts there or later overlaps nothing,
+    // so a file that runs oldest first into new time is inserted without looking.
+    struct SeriesState {
+        qint64 meter = 0;
+        const char* direction = nullptr;
+        qint64 highWater = std::numeric_limits<qint64>::min();
+    };
+    QHash<std::pair<QString, int>, SeriesState> states;
+    SeriesState* state = nullptr;
+    QString stateMeter;
+    std::optional<domain::Direction> stateDirection;
+    const auto seriesOf = [&](const ReadSlot& r) -> SeriesState* {
+        if (state && r.direction == stateDirection && r.meter == stateMeter)
+            return state;
+        const auto key = std::pair{r.meter, int(r.direction)};
+        auto it = states.find(key);
+        if (it == states.end()) {
+            SeriesState fresh;
+            fresh.direction = r.direction == domain::Direction::Import ? "import" : "export";
+            findMeter.bind(1, r.meter);
+            const bool known = findMeter.step() == SQLITE_ROW;
+            fresh.meter = known ? findMeter.int64(0) : 0;
+            findMeter.reset();
+            if (!known) {
+                addMeter.bind(1, r.meter);
+                if (!addMeter.run())
+                    return nullptr;
+                fresh.meter = sqlite3_last_insert_rowid(db);
+            } else {
+                lastEnd.bind(1, fresh.meter).bind(2, fresh.direction);
+                const int rc = lastEnd.step();
+                if (rc == SQLITE_ROW)
+                    fresh.highWater = lastEnd.int64(0);
+                lastEnd.reset();
+                if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                    return nullptr;
+            }
+            it = states.insert(key, fresh);
+        }
+        state = &it.value();
+        stateMeter = r.meter;
+        stateDirection = r.direction;
+        return state;
+    };
+
     bool sqlFailed = false;
     bool cancelled = false;
     std::optional<ReadError> refusal;
@@ -316,6 +374,13 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
     auto stamp = [](qint64 utc) {
         return QDateTime::fromSecsSinceEpoch(utc, QTimeZone::utc())
             .toString(u"yyyy-MM-dd HH:mm 'UTC'"_s);
+    };
+    const auto insertSlot = [&](const SeriesState& series, const ReadSlot& r) {
+        const domain::Slot& s = r.slot;
+        insert.bind(1, series.meter).bind(2, series.direction).bind(3, s.start);
+        insert.bind(4, qint64(s.seconds)).bind(5, s.kwh).bind(6, qint64(s.estimated));
+        insert.bind(7, sourceId).bind(8, qint64(r.line));
+        return insert.run();
     };
 
     const auto sink = [&](const ReadSlot& r) -> bool {
@@ -330,31 +395,26 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
                                     u" seconds or without a number of kWh cannot be kept"_s};
             return false;
         }
-        auto meter = meters.constFind(r.meter);
-        if (meter == meters.cend()) {
-            findMeter.bind(1, r.meter);
-            qint64 id = 0;
-            if (findMeter.step() == SQLITE_ROW) {
-                id = findMeter.int64(0);
-            } else {
-                addMeter.bind(1, r.meter);
-                if (!addMeter.run()) {
-                    findMeter.reset();
-                    sqlFailed = true;
-                    return false;
-                }
-                id = sqlite3_last_insert_rowid(db);
-            }
-            findMeter.reset();
-            meter = meters.insert(r.meter, id);
+        SeriesState* series = seriesOf(r);
+        if (!series) {
+            sqlFailed = true;
+            return false;
         }
-        const QString direction = directionText(r.direction);
         outcome.first = outcome.first ? std::min(*outcome.first, s.start) : s.start;
         outcome.last = outcome.last ? std::max(*outcome.last, s.start) : s.start;
+        if (s.start >= series->highWater) {
+            if (!insertSlot(*series, r)) {
+                sqlFailed = true;
+                return false;
+            }
+            series->highWater = s.end();
+            ++outcome.added;
+            return true;
+        }
 
         // Every stored slot that shares a moment with this one.
-        overlapping.bind(1, *meter).bind(2, direction).bind(3, s.start - MaxSlotSeconds);
-        overlapping.bind(4, s.end());
+        overlapping.bind(1, series->meter).bind(2, series->direction);
+        overlapping.bind(3, s.start - MaxSlotSeconds).bind(4, s.end());
         int found = 0;
         bool same = false;
         std::optional<std::pair<qint64, qint64>> ownLine; // (line, start) from this same file
@@ -388,7 +448,7 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
             return false;
         }
         if (found == 1 && same) {
-            confirm.bind(1, *meter).bind(2, direction).bind(3, s.start);
+            confirm.bind(1, series->meter).bind(2, series->direction).bind(3, s.start);
             confirm.bind(4, sourceId).bind(5, qint64(r.line));
             if (!confirm.run()) {
                 sqlFailed = true;
@@ -398,8 +458,8 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
             return true;
         }
         if (found) {
-            remove.bind(1, *meter).bind(2, direction).bind(3, s.start - MaxSlotSeconds);
-            remove.bind(4, s.end()).bind(5, s.start);
+            remove.bind(1, series->meter).bind(2, series->direction);
+            remove.bind(3, s.start - MaxSlotSeconds).bind(4, s.end()).bind(5, s.start);
             if (!remove.run()) {
                 sqlFailed = true;
                 return false;
@@ -408,13 +468,11 @@ ImportOutcome Store::importFile(QIODevice& in, const QString& source, const Read
         } else {
             ++outcome.added;
         }
-        insert.bind(1, *meter).bind(2, direction).bind(3, s.start).bind(4, qint64(s.seconds));
-        insert.bind(5, s.kwh).bind(6, qint64(s.estimated)).bind(7, sourceId);
-        insert.bind(8, qint64(r.line));
-        if (!insert.run()) {
+        if (!insertSlot(*series, r)) {
             sqlFailed = true;
             return false;
         }
+        series->highWater = std::max(series->highWater, s.end());
         return true;
     };
 
@@ -478,6 +536,44 @@ QList<domain::Slot> Store::slotsOf(const QString& meter, domain::Direction direc
     while (q.step() == SQLITE_ROW)
         out.append({q.int64(0), int(q.int64(1)), q.real(2), q.int64(3) != 0});
     return out;
+}
+
+void Store::visitSlots(const QString& meter, domain::Direction direction, qint64 from, qint64 to,
+                       const std::function<void(const domain::Slot&)>& visit) const {
+    if (!d->ready())
+        return;
+    Statement q(d->db.get(), "SELECT start, seconds, kwh, estimated FROM slots WHERE meter = "
+                             "(SELECT id FROM meters WHERE name = ?1) AND direction = ?2 AND "
+                             "start >= ?3 AND start < ?4 ORDER BY start");
+    q.bind(1, meter).bind(2, directionText(direction)).bind(3, from).bind(4, to);
+    while (q.step() == SQLITE_ROW)
+        visit({q.int64(0), int(q.int64(1)), q.real(2), q.int64(3) != 0});
+}
+
+std::optional<std::pair<qint64, qint64>> Store::extent(const QString& meter,
+                                                       domain::Direction direction) const {
+    if (!d->ready())
+        return std::nullopt;
+    // Slots of a series never overlap: the last to start is the last to end.
+    Statement q(d->db.get(),
+                "SELECT (SELECT start FROM slots WHERE meter = m.id AND direction = ?2 ORDER BY "
+                "start LIMIT 1), (SELECT start + seconds FROM slots WHERE meter = m.id AND "
+                "direction = ?2 ORDER BY start DESC LIMIT 1) FROM meters m WHERE name = ?1");
+    q.bind(1, meter).bind(2, directionText(direction));
+    if (q.step() != SQLITE_ROW || q.null(0))
+        return std::nullopt;
+    return std::pair{q.int64(0), q.int64(1)};
+}
+
+int Store::commonSlotSeconds(const QString& meter, domain::Direction direction, qint64 from,
+                             qint64 to) const {
+    if (!d->ready())
+        return 0;
+    Statement q(d->db.get(), "SELECT seconds FROM slots WHERE meter = (SELECT id FROM meters "
+                             "WHERE name = ?1) AND direction = ?2 AND start >= ?3 AND start < ?4 "
+                             "GROUP BY seconds ORDER BY count(*) DESC, seconds LIMIT 1");
+    q.bind(1, meter).bind(2, directionText(direction)).bind(3, from).bind(4, to);
+    return q.step() == SQLITE_ROW ? int(q.int64(0)) : 0;
 }
 
 qint64 Store::forget(qint64 from, qint64 to) {

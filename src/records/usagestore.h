@@ -63,6 +63,15 @@ class Store {
     // "slots": Qt takes that word for its own keyword.)
     QList<domain::Slot> slotsOf(const QString& meter, domain::Direction direction, qint64 from,
                                 qint64 to) const;
+    // The same one at a time, without a list: for passes over years of slots.
+    void visitSlots(const QString& meter, domain::Direction direction, qint64 from, qint64 to,
+                    const std::function<void(const domain::Slot&)>& visit) const;
+    // The start of the first slot and the end of the last of one meter and direction.
+    std::optional<std::pair<qint64, qint64>> extent(const QString& meter,
+                                                    domain::Direction direction) const;
+    // The most common length of the slots that start in [from, to); 0 when there are none.
+    int commonSlotSeconds(const QString& meter, domain::Direction direction, qint64 from,
+                          qint64 to) const;
     // Removes the slots that start in [from, to) UTC of every meter; returns how many, or -1
     // when the store cannot be written (nothing is removed then).
     qint64 forget(qint64 from, qint64 to);

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 
@@ -45,18 +46,22 @@ class LocalDays {
                 start_ = end_;
                 end_ = localDayStart(date_.addDays(1), zone_);
             }
-            return;
-        }
-        date_ = QDateTime::fromSecsSinceEpoch(t, zone_).date();
-        start_ = localDayStart(date_, zone_);
-        end_ = localDayStart(date_.addDays(1), zone_);
-        if (t < start_) { // the day began in a skipped hour that the lookup could not place
-            date_ = date_.addDays(-1);
-            end_ = start_;
+        } else {
+            date_ = QDateTime::fromSecsSinceEpoch(t, zone_).date();
             start_ = localDayStart(date_, zone_);
+            end_ = localDayStart(date_.addDays(1), zone_);
+            if (t < start_) { // the day began in a skipped hour the lookup could not place
+                date_ = date_.addDays(-1);
+                end_ = start_;
+                start_ = localDayStart(date_, zone_);
+            }
         }
+        int y, m, d;
+        date_.getDate(&y, &m, &d);
+        month_ = qint64(y) * 12 + m - 1;
     }
     QDate date() const { return date_; }
+    qint64 month() const { return month_; } // year * 12 + month - 1
     qint64 end() const { return end_; }
 
   private:
@@ -64,99 +69,130 @@ class LocalDays {
     QDate date_;
     qint64 start_ = 0;
     qint64 end_ = 0;
+    qint64 month_ = 0;
 };
-
-int mostCommonLength(const domain::Slot* begin, const domain::Slot* end) {
-    QHash<int, qint64> counts;
-    for (const domain::Slot* s = begin; s != end; ++s)
-        ++counts[s->seconds];
-    int best = 0;
-    qint64 bestCount = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-        if (it.value() > bestCount || (it.value() == bestCount && it.key() < best)) {
-            best = it.key();
-            bestCount = it.value();
-        }
-    }
-    return best;
-}
 
 } // namespace
 
-SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
-                        std::optional<QDate> from, std::optional<QDate> to) {
-    SeriesSummary out;
-    out.series = series;
-    if (all.isEmpty())
-        return out;
-    const qint64 fromUtc =
-        from ? localDayStart(*from, series.zone) : std::numeric_limits<qint64>::min();
-    const qint64 toUtc = to ? localDayStart(*to, series.zone) : std::numeric_limits<qint64>::max();
-    const qint64 spanStart = std::max(all.front().start, fromUtc);
-    const qint64 spanEnd = std::min(all.back().end(), toUtc);
-    const auto byStart = [](const domain::Slot& s, qint64 t) { return s.start < t; };
-    const domain::Slot* const data = all.constData();
-    const domain::Slot* const stop = data + all.size();
-    const domain::Slot* begin = std::lower_bound(data, stop, fromUtc, byStart);
-    const domain::Slot* end = std::lower_bound(begin, stop, toUtc, byStart);
-    out.slotSeconds = begin != end ? mostCommonLength(begin, end) : mostCommonLength(data, stop);
-    const qint64 length = std::max(out.slotSeconds, 1);
-
-    LocalDays days(series.zone);
-    std::map<qint64, MonthSummary> months; // by year * 12 + month
-    QDate monthOf;
+struct SeriesSummarizer::Pass {
+    explicit Pass(const QTimeZone& zone) : days(zone) {}
+    LocalDays days;
+    std::map<qint64, MonthSummary> months;
+    qint64 monthKey = -1;
     MonthSummary* month = nullptr;
-    const auto monthFor = [&](const QDate& day) {
-        if (!month || day.year() != monthOf.year() || day.month() != monthOf.month()) {
-            monthOf = day;
-            MonthSummary& m = months[qint64(day.year()) * 12 + day.month()];
-            m.month = QDate(day.year(), day.month(), 1);
-            month = &m;
+    QList<std::pair<qint64, qint64>> gaps;           // counted once the slot length is known
+    std::array<std::pair<int, qint64>, 4> lengths{}; // slot length, how many
+    QHash<int, qint64> moreLengths;                  // beyond the few that real files have
+    MonthSummary& current(const LocalDays& at) {
+        if (at.month() != monthKey) {
+            monthKey = at.month();
+            month = &months[monthKey];
+            month->month = QDate(int(monthKey / 12), int(monthKey % 12) + 1, 1);
         }
-        return month;
-    };
+        return *month;
+    }
+    void count(int seconds) {
+        for (auto& c : lengths) {
+            if (c.first == seconds || c.second == 0) {
+                c.first = seconds;
+                ++c.second;
+                return;
+            }
+        }
+        ++moreLengths[seconds];
+    }
+    int mostCommon() const {
+        std::pair<int, qint64> best{0, 0};
+        const auto consider = [&](int length, qint64 n) {
+            if (n > best.second || (n == best.second && n && length < best.first))
+                best = {length, n};
+        };
+        for (const auto& c : lengths)
+            consider(c.first, c.second);
+        for (auto it = moreLengths.cbegin(); it != moreLengths.cend(); ++it)
+            consider(it.key(), it.value());
+        return best.first;
+    }
+};
+
+SeriesSummarizer::SeriesSummarizer(const Series& series, qint64 first, qint64 end,
+                                   std::optional<QDate> from, std::optional<QDate> to)
+    : pass_(std::make_unique<Pass>(series.zone)) {
+    out_.series = series;
+    from_ = from ? localDayStart(*from, series.zone) : std::numeric_limits<qint64>::min();
+    to_ = to ? localDayStart(*to, series.zone) : std::numeric_limits<qint64>::max();
+    covered_ = std::max(first, from_);
+    spanEnd_ = std::min(end, to_);
+}
+
+SeriesSummarizer::~SeriesSummarizer() = default;
+
+void SeriesSummarizer::add(const domain::Slot& s) {
+    if (const qint64 upTo = std::min(s.start, spanEnd_); upTo > covered_)
+        pass_->gaps.append({covered_, upTo});
+    covered_ = std::max(covered_, s.end());
+    pass_->count(s.seconds);
+    pass_->days.seek(s.start);
+    MonthSummary& m = pass_->current(pass_->days);
+    ++m.slotCount;
+    m.kwh += s.kwh;
+    m.estimated += s.estimated;
+    ++out_.slotCount;
+    out_.kwh += s.kwh;
+    out_.estimated += s.estimated;
+    if (!out_.first)
+        out_.first = s.start;
+    out_.last = s.start;
+}
+
+SeriesSummary SeriesSummarizer::finish(int fallbackSeconds) {
+    if (spanEnd_ > covered_)
+        pass_->gaps.append({covered_, spanEnd_});
+    out_.slotSeconds = out_.slotCount ? pass_->mostCommon() : fallbackSeconds;
+    // The slot-length steps of each gap, each counted in its local day.
+    const qint64 length = std::max(out_.slotSeconds, 1);
+    LocalDays days(out_.series.zone); // gaps come in time order, like slots
     QDate lastMissingDay;
-    // The slot-length steps from a to b that no slot covers, each counted in its local day.
-    const auto gap = [&](qint64 a, qint64 b) {
-        if (b <= a)
-            return;
+    for (const auto& [a, b] : std::as_const(pass_->gaps)) {
         const qint64 steps = (b - a + length - 1) / length;
         for (qint64 k = 0; k < steps;) {
             days.seek(a + k * length);
             const qint64 upTo = std::min(steps, (days.end() - a + length - 1) / length);
-            MonthSummary* m = monthFor(days.date());
-            m->missing += upTo - k;
-            out.missing += upTo - k;
+            MonthSummary& m = pass_->current(days);
+            m.missing += upTo - k;
+            out_.missing += upTo - k;
             if (days.date() != lastMissingDay) {
                 lastMissingDay = days.date();
-                ++m->daysMissing;
-                ++out.daysMissing;
+                ++m.daysMissing;
+                ++out_.daysMissing;
             }
             k = upTo;
         }
-    };
+    }
+    out_.months.clear();
+    for (const auto& [key, m] : pass_->months)
+        out_.months.append(m);
+    return out_;
+}
 
-    qint64 covered = spanStart;
-    for (const domain::Slot* s = begin; s != end; ++s) {
-        gap(covered, std::min(s->start, spanEnd));
-        covered = std::max(covered, s->end());
-        days.seek(s->start);
-        MonthSummary* m = monthFor(days.date());
-        ++m->slotCount;
-        m->kwh += s->kwh;
-        m->estimated += s->estimated;
-        ++out.slotCount;
-        out.kwh += s->kwh;
-        out.estimated += s->estimated;
+SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
+                        std::optional<QDate> from, std::optional<QDate> to) {
+    if (all.isEmpty()) {
+        SeriesSummary out;
+        out.series = series;
+        return out;
     }
-    gap(covered, spanEnd);
-    if (begin != end) {
-        out.first = begin->start;
-        out.last = (end - 1)->start;
+    SeriesSummarizer pass(series, all.front().start, all.back().end(), from, to);
+    SeriesSummarizer whole(series, all.front().start, all.back().end(), {}, {});
+    for (const domain::Slot& s : all) {
+        if (s.start >= pass.fromUtc() && s.start < pass.toUtc())
+            pass.add(s);
     }
-    for (const auto& [key, m] : months)
-        out.months.append(m);
-    return out;
+    if (pass.slotCount())
+        return pass.finish();
+    for (const domain::Slot& s : all)
+        whole.add(s);
+    return pass.finish(whole.finish().slotSeconds);
 }
 
 QByteArray exportCsv(const QList<domain::Slot>& imports, const QList<domain::Slot>& exports,

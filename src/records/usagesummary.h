@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QList>
 #include <QTimeZone>
+#include <memory>
 #include <optional>
 
 // What the store holds, said honestly: slots, kWh, estimates and the slots that are missing,
@@ -42,9 +43,31 @@ struct SeriesSummary {
     QList<MonthSummary> months; // oldest first; every local month the span touches
 };
 
-// One pass over a series' slots (all of them, oldest first). The slots counted are those that
-// start in the local days [from, to); missing slots are counted at the most common slot length
-// over the series' span (its first slot's start to its last slot's end) within those days.
+// One pass over a series' slots, oldest first. Counted are the slots that start in the local
+// days [from, to); missing slots are counted at the most common slot length over the series'
+// span (its first slot's start to its last slot's end) within those days.
+class SeriesSummarizer {
+  public:
+    // first and end: the start of the series' first slot and the end of its last (UTC).
+    SeriesSummarizer(const Series& series, qint64 first, qint64 end, std::optional<QDate> from,
+                     std::optional<QDate> to);
+    ~SeriesSummarizer();
+    qint64 fromUtc() const { return from_; }
+    qint64 toUtc() const { return to_; }
+    qint64 slotCount() const { return out_.slotCount; }
+    void add(const domain::Slot& slot); // a slot that starts in [fromUtc, toUtc), in order
+    // fallbackSeconds: the slot length to count missing slots at when no slot was added.
+    SeriesSummary finish(int fallbackSeconds = 0);
+
+  private:
+    struct Pass;
+    std::unique_ptr<Pass> pass_;
+    SeriesSummary out_;
+    qint64 from_ = 0, to_ = 0, covered_ = 0, spanEnd_ = 0;
+};
+
+// The summary of a series from all its slots (oldest first); the slot length is the most
+// common one in the range, or in the whole series when the range has no slot.
 SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
                         std::optional<QDate> from, std::optional<QDate> to);
 

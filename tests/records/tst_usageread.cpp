@@ -133,6 +133,8 @@ class TestUsageRead : public QObject {
     void refused_data();
     void refused();
     void sinkStops();
+    void jsonBound();
+    void lines();
 };
 
 void TestUsageRead::formats_data() {
@@ -157,6 +159,11 @@ void TestUsageRead::formats_data() {
         << "octopus.json" << options({}) << Format::OctopusJson << "Europe/London"
         << "2018-05-18T23:30Z 30 0.4 import | 2018-05-18T23:00Z 30 0.063 import | "
            "2025-10-26T00:30Z 30 0.2 import";
+    QTest::newRow("octopus json, --tz for the time without offset")
+        << "octopus.json" << options("America/New_York") << Format::OctopusJson
+        << "America/New_York"
+        << "2025-10-26T05:30Z 30 0.2 import | 2018-05-18T23:30Z 30 0.4 import | "
+           "2018-05-18T23:00Z 30 0.063 import";
     QTest::newRow("voltrake csv, --tz for the times without offset")
         << "voltrake.csv" << options("Europe/Paris", "M", domain::Direction::Export)
         << Format::VoltrakeCsv << "Europe/Paris"
@@ -179,6 +186,14 @@ void TestUsageRead::formats_data() {
         << "fluvius_en.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
         << "2025-02-01T11:00Z 15 0.05 import 541448800000000017 | "
            "2025-02-01T11:00Z 15 1.25 export 541448800000000017 e";
+    QTest::newRow("fluvius dutch, bracketed header, substituted")
+        << "fluvius_nl_brackets.csv" << options({}) << Format::Fluvius << "Europe/Brussels"
+        << "2025-06-15T08:00Z 15 1 export 541448800000000017 e";
+    QTest::newRow("datadis, HH:00 hours and surplus")
+        << "datadis_surplus.csv" << options({}) << Format::Datadis << "Europe/Madrid"
+        << "2025-06-14T22:00Z 60 0.5 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 0.1 import ES0021000000000000AA0F | "
+           "2025-06-15T11:00Z 60 2.25 export ES0021000000000000AA0F";
     QTest::newRow("datadis") << "datadis.csv" << options("UTC") << Format::Datadis
                              << "Europe/Madrid"
                              << "2025-02-28T23:00Z 60 0.184 import ES0021000000000000AA0F | "
@@ -319,6 +334,44 @@ void TestUsageRead::sinkStops() {
     const ReadResult r = readUsage(buffer, {}, [&](const ReadSlot&) { return ++calls < 1; });
     QCOMPARE(calls, 1);
     QVERIFY(r.cancelled && !r.error);
+}
+
+// A file larger than any JSON download is refused before it is read.
+void TestUsageRead::jsonBound() {
+    class Huge : public QIODevice {
+      public:
+        qint64 size() const override { return 300LL << 20; }
+
+      protected:
+        qint64 readData(char* data, qint64 max) override {
+            static const QByteArray head = "{\"count\":1,\"results\":[";
+            for (qint64 i = 0; i < max; ++i, ++at)
+                data[i] = at < head.size() ? head[at] : ' ';
+            return max;
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+
+      private:
+        qint64 at = 0;
+    } huge;
+    huge.open(QIODevice::ReadOnly);
+    QVERIFY(!detectFormat("{\"other\":1}"));
+    const ReadResult r = readUsage(huge, {}, [](const ReadSlot&) { return true; });
+    QCOMPARE(r.format, Format::OctopusJson);
+    QVERIFY(r.error);
+    QCOMPARE(r.error->text(), "a JSON file of more than 256 MiB is not read");
+}
+
+// A slot names the last line that added to it (the store names it for a duplicate); a JSON
+// slot its place in the results.
+void TestUsageRead::lines() {
+    for (const auto& [file, want] : {std::pair{"fluvius_nl.csv", QList<qsizetype>{3, 7}},
+                                     std::pair{"octopus.json", QList<qsizetype>{3, 4, 1}}}) {
+        QList<qsizetype> got;
+        for (const ReadSlot& s : readBytes(fixture(file)).got)
+            got << s.line;
+        QCOMPARE(got, want);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUsageRead)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // usageimporter STORE FILE METER: imports FILE (Voltrake CSV, Europe/London) into the store as
-// METER's slots; a test kills it part way. Prints the outcome; exit 0 when kept, 1 otherwise.
+// METER's slots, printing a line each time the import reports progress, so that a test can kill
+// it at a known point. Exit 0 when the file was kept, 1 otherwise.
 #include "records/usagestore.h"
 
 #include <QCoreApplication>
@@ -22,8 +23,12 @@ int main(int argc, char** argv) {
     records::usage::ReadOptions options;
     options.zone = QTimeZone("Europe/London");
     options.meter = QString::fromLocal8Bit(argv[3]);
-    const auto outcome = std::get<0>(opened)->importFile(in, in.fileName(), options);
-    std::printf("%lld new, %s\n", outcome.added,
+    const auto outcome = std::get<0>(opened)->importFile(in, in.fileName(), options, [](qint64) {
+        std::puts("progress");
+        std::fflush(stdout);
+        return true;
+    });
+    std::printf("%lld new %s\n", outcome.added,
                 outcome.refused ? qPrintable(outcome.refused->text())
                                 : qPrintable(outcome.failure));
     return outcome.refused || !outcome.failure.isEmpty() ? 1 : 0;

@@ -69,6 +69,11 @@ QMap<QString, QTimeZone> meters(const Store& store) {
     return out;
 }
 
+// kWh as a table shows it: to the watt-hour meters count in, so sums lose their binary noise.
+QString kwhText(double kwh) {
+    return values::plainNumber(values::roundHalfAway(kwh, 3));
+}
+
 QString meterLabel(const QString& meter) {
     return meter.isEmpty() ? u"(no id)"_s : meter;
 }
@@ -159,10 +164,17 @@ CommandResult summary(const Context& context, const Options& options) {
         return {*exit};
     const Store& store = *std::get<StorePtr>(opened);
 
+    // One pass over each series, straight from the store.
     QList<SeriesSummary> all;
     for (const Series& s : store.series()) {
-        SeriesSummary summary = summarize(s, store.slotsOf(s.meter, s.direction, Earliest, Latest),
-                                          range.from, range.to);
+        const auto extent = store.extent(s.meter, s.direction);
+        if (!extent)
+            continue;
+        SeriesSummarizer pass(s, extent->first, extent->second, range.from, range.to);
+        store.visitSlots(s.meter, s.direction, pass.fromUtc(), pass.toUtc(),
+                         [&](const domain::Slot& slot) { pass.add(slot); });
+        const SeriesSummary summary = pass.finish(
+            pass.slotCount() ? 0 : store.commonSlotSeconds(s.meter, s.direction, Earliest, Latest));
         if (summary.slotCount || summary.missing)
             all.append(summary);
     }
@@ -247,7 +259,7 @@ CommandResult summary(const Context& context, const Options& options) {
                                 s.last ? localIso(*s.last, zone) : QString(),
                                 QString::number(s.slotSeconds / 60),
                                 QString::number(s.slotCount),
-                                values::plainNumber(s.kwh),
+                                kwhText(s.kwh),
                                 QString::number(s.missing),
                                 QString::number(s.estimated),
                                 QString::number(s.daysMissing)};
@@ -259,8 +271,8 @@ CommandResult summary(const Context& context, const Options& options) {
             {u"Month"_s, u"kWh import"_s, u"kWh export"_s, u"Missing"_s, u"Estimated"_s}};
         for (auto it = months.cbegin(); it != months.cend(); ++it) {
             const auto& [imp, exp] = it.value();
-            monthRows << QStringList{monthText(it.key()), values::plainNumber(imp.kwh),
-                                     values::plainNumber(exp.kwh),
+            monthRows << QStringList{monthText(it.key()), kwhText(imp.kwh),
+                                     kwhText(exp.kwh),
                                      QString::number(imp.missing + exp.missing),
                                      QString::number(imp.estimated + exp.estimated)};
         }
