@@ -12,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <numeric>
@@ -93,20 +92,41 @@ int digits(QStringView s, qsizetype at, qsizetype n) {
     return v;
 }
 
-std::optional<double> decimal(const QString& text) {
-    static const QRegularExpression form(u"^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"_s);
-    if (!form.match(text).hasMatch())
+// A plain decimal with "." (no grouping, no exponent), or nothing.
+std::optional<double> decimal(QStringView text) {
+    qsizetype i = !text.isEmpty() && (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
+    int digitCount = 0, points = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == u'.')
+            ++points;
+        else if (text[i] >= u'0' && text[i] <= u'9')
+            ++digitCount;
+        else
+            return std::nullopt;
+    }
+    if (digitCount == 0 || points > 1)
         return std::nullopt;
-    return values::strictValue(text, QLocale::c());
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text, &ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
 }
 
 // Sorts the prices by start and refuses two that overlap; the same price given twice counts
-// once. `names` say where each came from, for the message.
-std::optional<ReadFault> ordered(QList<domain::SeriesPrice>& prices, const QStringList& names) {
+// once. `name` says where the i-th came from, for the message.
+std::optional<ReadFault> ordered(QList<domain::SeriesPrice>& prices,
+                                 const std::function<QString(qsizetype)>& name) {
+    if (prices.isEmpty())
+        return ReadFault{{}, u"no prices"_s};
+    const auto byStart = [&](qsizetype a, qsizetype b) {
+        return prices[a].start < prices[b].start;
+    };
     QList<qsizetype> order(prices.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return prices[a].start < prices[b].start; });
+    // Files run oldest or newest first; anything else is sorted.
+    if (std::is_sorted(order.crbegin(), order.crend(), byStart))
+        std::reverse(order.begin(), order.end());
+    else if (!std::is_sorted(order.cbegin(), order.cend(), byStart))
+        std::stable_sort(order.begin(), order.end(), byStart);
     QList<domain::SeriesPrice> out;
     out.reserve(prices.size());
     qsizetype previous = -1;
@@ -117,14 +137,12 @@ std::optional<ReadFault> ordered(QList<domain::SeriesPrice>& prices, const QStri
             if (q.start == p.start && q.end == p.end && q.price == p.price)
                 continue;
             if (!q.end || *q.end > p.start)
-                return ReadFault{names[i], u"overlaps "_s + names[previous]};
+                return ReadFault{name(i), u"overlaps "_s + name(previous)};
         }
         out.append(p);
         previous = i;
     }
     prices = std::move(out);
-    if (prices.isEmpty())
-        return ReadFault{{}, u"no prices"_s};
     return std::nullopt;
 }
 
@@ -525,7 +543,9 @@ std::variant<domain::TouTariff, ReadFault> parseTariff(QByteArrayView json, cons
 
 std::variant<domain::PriceSeries, ReadFault> parseSeriesJson(QByteArrayView bytes) {
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes.toByteArray(), &error);
+    // The bytes outlive the document: no copy of what may be hundreds of MiB.
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &error);
     if (error.error != QJsonParseError::NoError)
         return ReadFault{{},
                          u"not JSON ("_s + error.errorString() + u" at byte "_s +
@@ -535,113 +555,122 @@ std::variant<domain::PriceSeries, ReadFault> parseSeriesJson(QByteArrayView byte
         return ReadFault{u"results"_s, u"missing: unit rates are a list under \"results\""_s};
     const QJsonArray list = results.toArray();
     domain::PriceSeries series;
-    QStringList names;
     series.prices.reserve(list.size());
-    names.reserve(list.size());
+    auto name = [](qsizetype i) { return u"results[%1]"_s.arg(i); };
     for (qsizetype i = 0; i < list.size(); ++i) {
-        const QString where = u"results[%1]"_s.arg(i);
         const QJsonObject o = list[i].toObject();
         domain::SeriesPrice p;
         const QJsonValue value = o.value(u"value_exc_vat"_s);
         if (!value.isDouble())
-            return ReadFault{where + u".value_exc_vat"_s,
+            return ReadFault{name(i) + u".value_exc_vat"_s,
                              value.isUndefined() ? u"missing"_s
                                                  : shown(value) + u" is not a number"_s};
         p.price = value.toDouble();
         const QJsonValue from = o.value(u"valid_from"_s), to = o.value(u"valid_to"_s);
         const auto start = isoInstant(from.toString());
         if (!start)
-            return ReadFault{where + u".valid_from"_s,
+            return ReadFault{name(i) + u".valid_from"_s,
                              shown(from) + u" is not a date and time with offset"_s};
         p.start = *start;
         if (!to.isNull() && !to.isUndefined()) {
             p.end = isoInstant(to.toString());
             if (!p.end)
-                return ReadFault{where + u".valid_to"_s,
+                return ReadFault{name(i) + u".valid_to"_s,
                                  shown(to) + u" is not a date and time with offset"_s};
             if (*p.end <= p.start)
-                return ReadFault{where + u".valid_to"_s, u"not after valid_from"_s};
+                return ReadFault{name(i) + u".valid_to"_s, u"not after valid_from"_s};
         }
         series.prices.append(p);
-        names.append(where);
     }
-    if (auto fault = ordered(series.prices, names))
+    if (auto fault = ordered(series.prices, name))
         return *fault;
     return series;
 }
 
 std::variant<domain::PriceSeries, ReadFault> parseSeriesCsv(QIODevice& in) {
     domain::PriceSeries series;
-    QStringList names;
+    QList<qsizetype> lines;
+    // About one line in 60 bytes: few reallocations for a long series.
+    if (in.size() > 0) {
+        series.prices.reserve(std::min<qint64>(in.size(), MaxSeriesBytes) / 60);
+        lines.reserve(series.prices.capacity());
+    }
     int at[3] = {-1, -1, -1}; // start, end, p_per_kwh
     const QStringList columns = {u"start"_s, u"end"_s, u"p_per_kwh"_s};
     qsizetype columnCount = 0;
     qint64 read = 0;
+    // One buffer for every line: a line longer than it is no line of a price series.
+    constexpr qint64 MaxLine = 64 * 1024;
+    QByteArray buffer(MaxLine + 1, Qt::Uninitialized);
     for (qsizetype line = 1; !in.atEnd(); ++line) {
-        const QByteArray raw = in.readLine(1024 * 1024);
-        read += raw.size();
+        const qint64 got = in.readLine(buffer.data(), buffer.size());
+        if (got < 0)
+            return ReadFault{u"line %1"_s.arg(line), u"cannot be read"_s};
+        if (got == MaxLine && buffer[got - 1] != '\n' && !in.atEnd())
+            return ReadFault{u"line %1"_s.arg(line), u"longer than 64 KiB"_s};
+        read += got;
         if (read > MaxSeriesBytes)
-            return ReadFault{{},
-                             u"larger than "_s + mib(MaxSeriesBytes) +
-                                 u", too large for a "
-                                 u"price series"_s};
+            return ReadFault{
+                {}, u"larger than "_s + mib(MaxSeriesBytes) + u", too large for a price series"_s};
+        const QByteArrayView raw(buffer.constData(), got);
         QString text = QString::fromUtf8(raw).trimmed();
         if (line == 1 && text.startsWith(QChar(0xFEFF)))
             text = text.mid(1).trimmed();
         if (text.isEmpty())
             continue;
         const QStringList cells = text.split(u',');
-        const QString where = u"line %1"_s.arg(line);
+        auto where = [line] { return u"line %1"_s.arg(line); };
         if (at[0] < 0) {
             for (qsizetype i = 0; i < cells.size(); ++i) {
                 const QString name = cells[i].trimmed().toLower();
                 const qsizetype c = columns.indexOf(name);
                 if (c < 0)
-                    return ReadFault{where, quoted(cells[i].trimmed()) +
-                                                u" is not a column of a price series (start, "
-                                                u"end, p_per_kwh)"_s};
+                    return ReadFault{where(), quoted(cells[i].trimmed()) +
+                                                  u" is not a column of a price series (start, "
+                                                  u"end, p_per_kwh)"_s};
                 if (at[c] >= 0)
-                    return ReadFault{where, name + u" named twice"_s};
+                    return ReadFault{where(), name + u" named twice"_s};
                 at[c] = int(i);
             }
             for (int c = 0; c < 3; ++c)
                 if (at[c] < 0)
-                    return ReadFault{where, columns[c] + u" missing from the header"_s};
+                    return ReadFault{where(), columns[c] + u" missing from the header"_s};
             columnCount = cells.size();
             continue;
         }
         if (cells.size() != columnCount)
-            return ReadFault{where,
+            return ReadFault{where(),
                              u"%1 cells, the header has %2"_s.arg(cells.size()).arg(columnCount)};
         auto cell = [&](int c) { return cells[at[c]].trimmed(); };
         domain::SeriesPrice p;
         const auto start = isoInstant(cell(0));
         if (!start)
-            return ReadFault{where + u", column start"_s,
+            return ReadFault{where() + u", column start"_s,
                              quoted(cell(0)) + u" is not a date and time with offset"_s};
         p.start = *start;
         if (!cell(1).isEmpty()) {
             p.end = isoInstant(cell(1));
             if (!p.end)
-                return ReadFault{where + u", column end"_s,
+                return ReadFault{where() + u", column end"_s,
                                  quoted(cell(1)) + u" is not a date and time with offset"_s};
             if (*p.end <= p.start)
-                return ReadFault{where + u", column end"_s, u"not after start"_s};
+                return ReadFault{where() + u", column end"_s, u"not after start"_s};
         }
         const auto price = decimal(cell(2));
         if (!price)
-            return ReadFault{where + u", column p_per_kwh"_s,
+            return ReadFault{where() + u", column p_per_kwh"_s,
                              quoted(cell(2)) + u" is not a number"_s};
         if (std::abs(*price) > MaxPrice)
-            return ReadFault{where + u", column p_per_kwh"_s,
+            return ReadFault{where() + u", column p_per_kwh"_s,
                              cell(2) + u" is beyond "_s + QString::number(MaxPrice)};
         p.price = *price;
         series.prices.append(p);
-        names.append(where);
+        lines.append(line);
     }
     if (at[0] < 0)
         return ReadFault{{}, u"no header (start,end,p_per_kwh)"_s};
-    if (auto fault = ordered(series.prices, names))
+    if (auto fault =
+            ordered(series.prices, [&](qsizetype i) { return u"line %1"_s.arg(lines[i]); }))
         return *fault;
     return series;
 }

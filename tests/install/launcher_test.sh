@@ -28,16 +28,19 @@ stop() { kill $pid; wait $pid 2>/dev/null || true; pid=; }
 # First start: seeded from the installed files.
 start 1
 cmp "$work/Data/Voltrake.ini" "$tmp/prefix/share/voltrake/Data/Voltrake.ini"
+diff -r "$work/Data/tariffs" "$tmp/prefix/share/voltrake/Data/tariffs"
 diff -r "$work/Help" "$tmp/prefix/share/voltrake/Help"
 stop
 
 # Second start: the user's files stay; the help pages are program data and come back.
 printf '# edited\r\n' >>"$work/Data/Voltrake.ini"
+printf ' ' >>"$work/Data/tariffs/ev-example.json"
 printf 'edited' >"$work/Help/index.htm"
 printf 'old' >"$work/Help/gone.htm"
 before=$(md5sum "$work/Data/Voltrake.ini")
 start 2
 [ "$before" = "$(md5sum "$work/Data/Voltrake.ini")" ]
+! cmp -s "$work/Data/tariffs/ev-example.json" "$tmp/prefix/share/voltrake/Data/tariffs/ev-example.json"
 grep -q "^Voltrake Started" "$work/Log/Voltrake.log"
 diff -r "$work/Help" "$tmp/prefix/share/voltrake/Help"
 stop

@@ -298,6 +298,18 @@ class TestTariffRead : public QObject {
                  u"t.json: periods[0].bands[0].prices: folder.json: not a regular file"_s);
     }
 
+    // The shipped examples read, each named as an example.
+    void shipped() {
+        const QDir dir(QStringLiteral(VOLTRAKE_SOURCE_DIR "/dist/Data/tariffs"));
+        const QStringList names = dir.entryList({u"*.json"_s}, QDir::Files);
+        QCOMPARE(names.size(), 5);
+        for (const QString& name : names) {
+            const TariffFile f = readTariffFile(dir.filePath(name));
+            QVERIFY2(f.tariff, qPrintable(f.message()));
+            QVERIFY2(f.tariff->name.startsWith(u"Example: "_s), qPrintable(name));
+        }
+    }
+
     void isoInstants_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint64>("seconds"); // -1: refused
