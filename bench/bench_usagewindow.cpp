@@ -105,13 +105,14 @@ int screenshot(const QString& stem, MainForm& form, const QString& dir) {
     waitIdle(w);
     importUsageFiles({source + "usage-example.csv"});
     waitIdle(w);
+    // A flat rate, a night rate and an EV tariff; made-up ones where none are shipped.
     QStringList tariffs;
-    for (const QString& name : QDir(source + "tariffs").entryList({"*.json"}, QDir::Files))
-        tariffs << source + "tariffs/" + name;
-    if (tariffs.size() < 3)
-        for (int i = 0; i < 3; ++i)
-            if (write(dir + QString("/Data/example-%1.json").arg(i), bandTariff(i + 3)))
-                tariffs << dir + QString("/Data/example-%1.json").arg(i);
+    for (const char* name : {"price-cap-2025.json", "night-utc-example.json", "ev-example.json"})
+        if (QFile::exists(source + "tariffs/" + name))
+            tariffs << source + "tariffs/" + name;
+    for (int i = 0; tariffs.size() < 3; ++i)
+        if (write(dir + QString("/Data/example-%1.json").arg(i), bandTariff(i + 3)))
+            tariffs << dir + QString("/Data/example-%1.json").arg(i);
     addUsageTariffs(tariffs.mid(0, 3));
     child<QAbstractButton>(w, "UsageRank")->click();
     waitIdle(w);

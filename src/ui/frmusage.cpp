@@ -284,8 +284,11 @@ class UsageWindow : public ToolWindow {
         ranking_->setSelectionBehavior(QAbstractItemView::SelectRows);
         ranking_->setSelectionMode(QAbstractItemView::SingleSelection);
         ranking_->verticalHeader()->hide();
+        // The figures keep their width; long tariff names wrap instead of pushing them off.
         ranking_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        ranking_->horizontalHeader()->setStretchLastSection(true);
+        ranking_->horizontalHeader()->setSectionResizeMode(CName, QHeaderView::Stretch);
+        ranking_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        ranking_->setWordWrap(true);
         auto* rankingLabel = new QLabel(QStringLiteral("Ran&king, cheapest first:"), this);
         rankingLabel->setBuddy(ranking_);
         rankNote_ = plainLabel("UsageRankNote");
