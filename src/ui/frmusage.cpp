@@ -220,6 +220,10 @@ class UsageWindow : public ToolWindow {
         tabs_->setObjectName(QStringLiteral("UsageCharts"));
         dailyView_ = chartView("DailyChart");
         averageView_ = chartView("AverageDayChart");
+        dailyView_->setAccessibleName(QStringLiteral("kWh per day chart"));
+        averageView_->setAccessibleName(QStringLiteral("Average day chart"));
+        for (QChartView* v : {dailyView_, averageView_})
+            v->setAccessibleDescription(QStringLiteral("Show as Table gives its figures"));
         heat_ = new HeatMapView(this);
         dailyTable_ = figureTable("DailyTable", "kWh per day as a table");
         averageTable_ = figureTable("AverageDayTable", "The average day as a table");
