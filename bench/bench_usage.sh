@@ -4,13 +4,13 @@
 # (17,520 rows) and of five years of Fluvius quarter-hours with a Day and a Night row each
 # (350,400 rows), each beside `sqlite3 -csv :memory: ".import FILE t"` of the same file in the
 # same run; `usage summary` over five years of half-hours. Each is run RUNS times under
-# /usr/bin/time -v (every import into an empty store); prints the median wall time and peak
-# resident memory.
+# /usr/bin/time -v (every import into an empty store); prints the median wall time, CPU time
+# (user + system, steadier than wall time on a shared machine) and peak resident memory.
 #   bench/bench_usage.sh build-rel/src/voltrake-cli [RUNS]     (from the project root)
 set -eu
 CLI=$(realpath "$1")
 RUNS=${2:-5}
-export LC_ALL=en_GB.UTF-8
+export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -69,10 +69,12 @@ measure() { # name, setup command, then the command
         sh -c "$setup"
         # time -v gives wall time in hundredths only; the clock around it gives the milliseconds.
         start=$(date +%s%N)
-        /usr/bin/time -v -o "$work/one" "$@" >/dev/null
+        /usr/bin/time -v -o "$work/one" "$@" >/dev/null 2>&1
         wall=$((($(date +%s%N) - start) / 1000))
         rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/one")
-        echo "$wall $rss" >>"$work/times"
+        user=$(sed -n 's/.*User time (seconds): //p' "$work/one")
+        sys=$(sed -n 's/.*System time (seconds): //p' "$work/one")
+        echo "$wall $rss $user $sys" >>"$work/times"
         i=$((i + 1))
     done
     python3 - "$name" "$work/times" <<'PY'
@@ -80,18 +82,23 @@ import statistics, sys
 rows = [l.split() for l in open(sys.argv[2])]
 wall = statistics.median(int(r[0]) for r in rows) / 1000
 rss = statistics.median(int(r[1]) for r in rows) / 1024
-print(f"{sys.argv[1]}: median wall {wall:.1f} ms, median peak RSS {rss:.1f} MiB ({len(rows)} runs)")
+cpu = statistics.median(float(r[2]) + float(r[3]) for r in rows) * 1000
+print(f"{sys.argv[1]}: median wall {wall:.1f} ms, CPU {cpu:.0f} ms, "
+      f"peak RSS {rss:.1f} MiB ({len(rows)} runs)")
 PY
 }
 
 empty="rm -rf '$work/Data'"
 for f in octopus-year fluvius-5y; do
     measure "usage import $f" "$empty" "$CLI" usage import --dir "$work" "$work/$f.csv"
-    measure "sqlite3 .import $f" "true" sqlite3 -csv :memory: ".import $work/$f.csv t"
+    measure "sqlite3 -csv :memory: .import $f" "true" sqlite3 -csv :memory: ".import $work/$f.csv t"
 done
+# The Fluvius file has ";" between its cells: read as such, sqlite3 parses the same fields.
+measure "sqlite3 -csv -separator ';' .import fluvius-5y" "true" \
+    sqlite3 -csv -separator ';' :memory: ".import $work/fluvius-5y.csv t"
 
 rm -rf "$work/Data"
-"$CLI" usage import --dir "$work" "$work/octopus-5y.csv"
+"$CLI" usage import --dir "$work" "$work/octopus-5y.csv" >/dev/null
 measure "usage summary, five years of half-hours" "true" "$CLI" usage summary --dir "$work"
 measure "usage summary --format json, same" "true" "$CLI" usage summary --dir "$work" \
     --format json

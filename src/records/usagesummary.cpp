@@ -5,6 +5,7 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <limits>
 #include <map>
 
@@ -195,14 +196,65 @@ SeriesSummary summarize(const Series& series, const QList<domain::Slot>& all,
     return pass.finish(whole.finish().slotSeconds);
 }
 
+namespace {
+
+// ISO local times for instants that mostly come in order: the zone's offset is looked up once
+// for each stretch between two of its transitions.
+class LocalTimes {
+  public:
+    explicit LocalTimes(const QTimeZone& zone) : zone_(zone) {}
+    void append(QByteArray& out, qint64 t) {
+        if (t < from_ || t >= until_)
+            place(t);
+        const qint64 local = t + offset_;
+        const qint64 days = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+        const qint64 second = local - days * 86400;
+        int y, m, d;
+        QDate::fromJulianDay(2440588 + days).getDate(&y, &m, &d); // 2440588: 1970-01-01
+        const int minutes = std::abs(offset_) / 60;
+        char text[48];
+        const int n =
+            std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02lld:%02lld:%02lld%c%02d:%02d", y, m,
+                          d, second / 3600, second / 60 % 60, second % 60, offset_ < 0 ? '-' : '+',
+                          minutes / 60, minutes % 60);
+        out.append(text, n);
+    }
+
+  private:
+    void place(qint64 t) {
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc());
+        offset_ = zone_.offsetFromUtc(at);
+        from_ = until_ = t; // without transitions: this instant only
+        until_ = t + 1;
+        if (!zone_.hasTransitions())
+            return;
+        const auto before = zone_.previousTransition(at.addSecs(1));
+        const auto after = zone_.nextTransition(at);
+        from_ = before.atUtc.isValid() ? before.atUtc.toSecsSinceEpoch()
+                                       : std::numeric_limits<qint64>::min();
+        until_ = after.atUtc.isValid() ? after.atUtc.toSecsSinceEpoch()
+                                       : std::numeric_limits<qint64>::max();
+        if (t < from_ || t >= until_) { // a zone that does not say: this instant only
+            from_ = t;
+            until_ = t + 1;
+        }
+    }
+    QTimeZone zone_;
+    qint64 from_ = 1, until_ = 0;
+    int offset_ = 0;
+};
+
+} // namespace
+
 QByteArray exportCsv(const QList<domain::Slot>& imports, const QList<domain::Slot>& exports,
                      const QTimeZone& zone) {
     QByteArray out = "start,end,kwh,direction,estimated\n";
     out.reserve(out.size() + (imports.size() + exports.size()) * 72);
+    LocalTimes starts(zone), ends(zone);
     const auto row = [&](const domain::Slot& s, const char* direction) {
-        out += localIso(s.start, zone).toLatin1();
+        starts.append(out, s.start);
         out += ',';
-        out += localIso(s.end(), zone).toLatin1();
+        ends.append(out, s.end());
         out += ',';
         out += QByteArray::number(s.kwh, 'f', QLocale::FloatingPointShortest);
         out += ',';

@@ -363,6 +363,30 @@ class TestUsageStore : public QObject {
         QCOMPARE(got.join(u' '), months);
     }
 
+    // Export's local times, offsets looked up once per stretch between transitions, are what
+    // the zone says for every slot, over the change days and midnight changes too.
+    void exportTimes_data() {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("London spring") << "Europe/London" << QDate(2025, 3, 30);
+        QTest::newRow("Brussels autumn") << "Europe/Brussels" << QDate(2025, 10, 26);
+        QTest::newRow("Santiago, clocks change at midnight")
+            << "America/Santiago" << QDate(2025, 4, 5);
+        QTest::newRow("UTC") << "UTC" << QDate(2025, 1, 1);
+    }
+    void exportTimes() {
+        QFETCH(QString, zone);
+        QFETCH(QDate, day);
+        const QTimeZone tz(zone.toUtf8());
+        const QList<Slot> made = daysOfSlots(tz, day.addDays(-1), 3, 30);
+        const QList<QByteArray> rows = exportCsv(made, {}, tz).split('\n');
+        QCOMPARE(rows.size(), made.size() + 2);
+        for (qsizetype i = 0; i < made.size(); ++i)
+            QCOMPARE(rows[i + 1], (localIso(made[i].start, tz) + ',' + localIso(made[i].end(), tz) +
+                                   ",0.25,import,0")
+                                      .toLatin1());
+    }
+
     // A large import killed at 20 moments: the store opens, passes SQLite's integrity check and
     // holds all of the file or none of it, beside what it held before.
     void killedImport() {
