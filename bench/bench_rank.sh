@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process figures for `voltrake-cli rank`: ten tariffs (one a day-ahead price series
 # covering the range) over five years of half-hours (87,600 slots), against `usage summary` on
-# the same store; each run RUNS times under /usr/bin/time -v, median wall time and peak memory.
+# the same store; each run RUNS times under /usr/bin/time -v: median wall time, median CPU time
+# (user + system, less affected by other work on the machine) and peak memory.
 #   bench/bench_rank.sh build-rel/src/voltrake-cli [RUNS]     (from the project root)
 set -eu
 CLI=$(realpath "$1")
@@ -99,15 +100,20 @@ measure() { # name, then the command
         /usr/bin/time -v -o "$work/one" "$@" >/dev/null
         wall=$((($(date +%s%N) - start) / 1000))
         rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/one")
-        echo "$wall $rss" >>"$work/times"
+        cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { printf "%d", s * 1000 }' \
+            "$work/one")
+        echo "$wall $rss $cpu" >>"$work/times"
         i=$((i + 1))
     done
-    sort -n "$work/times" | awk -v name="$name" -v runs="$RUNS" '
+    sort -n -k3 "$work/times" | awk '{ print $3 }' >"$work/cpu"
+    cpu=$(sed -n "$(((RUNS + 1) / 2))p" "$work/cpu")
+    sort -n "$work/times" | awk -v name="$name" -v runs="$RUNS" -v cpu="$cpu" '
         { wall[NR] = $1; if ($2 > rss) rss = $2 }
-        END { printf "%-44s %9.1f ms %8d KiB\n", name, wall[int((runs + 1) / 2)] / 1000, rss }'
+        END { printf "%-44s %9.1f ms %6d ms %8d KiB\n", name, wall[int((runs + 1) / 2)] / 1000,
+                     cpu, rss }'
 }
 
-printf "%-44s %12s %12s\n" "command ($RUNS runs)" "median" "peak RSS"
+printf "%-44s %12s %9s %12s\n" "command ($RUNS runs)" "median" "CPU" "peak RSS"
 measure "usage summary (5 years of half-hours)" "$CLI" usage summary --dir "$work"
 # shellcheck disable=SC2086
 measure "rank, 10 tariffs (one day-ahead series)" "$CLI" rank --dir "$work" $TARIFFS

@@ -96,8 +96,9 @@ double money(double v) {
     return values::roundHalfAway(v, 2);
 }
 
+// Six decimals: beyond what any meter measures, short of the sums' binary noise.
 double kwh(double v) {
-    return values::round15(v);
+    return values::roundHalfAway(v, 6);
 }
 
 QJsonValue optional(const std::optional<double>& v) {

@@ -411,15 +411,22 @@ class TariffParser {
     }
 
     // Every minute of every day of the week has a band: the first moment without one is
-    // named. A holiday matches all that its weekday matches, so weekdays are enough.
+    // named. A holiday matches all that its weekday matches, so weekdays are enough; and which
+    // bands cover a minute changes only at their edges, so only midnight and the edges are
+    // looked at.
     bool covered(const QList<domain::Band>& bands, const QString& where) {
+        QList<int> points{0};
+        for (const domain::Band& b : bands)
+            if (b.from)
+                points << b.from->msecsSinceStartOfDay() / 60000
+                       << b.to->msecsSinceStartOfDay() / 60000;
+        std::sort(points.begin(), points.end());
+        points.erase(std::unique(points.begin(), points.end()), points.end());
         for (int day = 0; day < 7; ++day) {
-            for (int minute = 0; minute < 24 * 60; ++minute) {
+            for (const int minute : points) {
                 const bool found = std::any_of(bands.cbegin(), bands.cend(), [&](const auto& b) {
-                    if (b.weekdays != 0 || b.holidays) {
-                        if (!(b.weekdays & (1u << day)))
-                            return false;
-                    }
+                    if ((b.weekdays != 0 || b.holidays) && !(b.weekdays & (1u << day)))
+                        return false;
                     if (!b.from)
                         return true;
                     const int f = b.from->msecsSinceStartOfDay() / 60000;

@@ -44,7 +44,8 @@ QByteArray coverageText(const Ranking& r) {
     const auto& c = r.coverage;
     QString text = u"Range: "_s + values::shortDate(r.from) + u" up to "_s +
                    values::shortDate(r.to) + u" ("_s + QString::number(r.from.daysTo(r.to)) +
-                   u" days, "_s + QString::fromUtf8(r.zone.id()) + u")\n"_s;
+                   (r.from.daysTo(r.to) == 1 ? u" day, "_s : u" days, "_s) +
+                   QString::fromUtf8(r.zone.id()) + u")\n"_s;
     text += u"Meter: "_s + (r.meter.isEmpty() ? u"(no id)"_s : r.meter) + u" import"_s;
     if (r.exportMeter)
         text += u", "_s + (r.exportMeter->isEmpty() ? u"(no id)"_s : *r.exportMeter) + u" export"_s;
