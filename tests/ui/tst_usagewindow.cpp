@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -147,7 +148,11 @@ class TestUsageWindow : public QObject {
     // its coverage above the charts; the heat map names the autumn day's repeated hour.
     void importAndHeatMap() {
         UsageDesk d;
-        d.write("Data/autumn.csv", halfHours(QDate(2025, 10, 25), QDate(2025, 10, 28)));
+        // Three days about the autumn change, less the half-hour at noon of the last.
+        QByteArray autumn = halfHours(QDate(2025, 10, 25), QDate(2025, 10, 28));
+        const qsizetype noon = autumn.indexOf("\n2025-10-27T12:00") + 1;
+        autumn.remove(noon, autumn.indexOf('\n', noon) + 1 - noon);
+        d.write("Data/autumn.csv", autumn);
         d.write("Data/bad.csv",
                 "start,end,kwh\n2025-10-01T00:00:00+01:00,2025-10-01T00:30:00+01:00,"
                 "0.2\n2025-10-01T00:30:00+01:00,soon,0.2\n");
@@ -155,15 +160,17 @@ class TestUsageWindow : public QObject {
         d.import({"autumn.csv", "bad.csv"});
         const QStringList results = d.results();
         QCOMPARE(results.size(), 2);
-        QCOMPARE(results[0], QString("autumn.csv: Voltrake CSV, 146 new, 0 unchanged, 0 replaced "
+        QCOMPARE(results[0], QString("autumn.csv: Voltrake CSV, 145 new, 0 unchanged, 0 replaced "
                                      "(25 Oct 2025 to 27 Oct 2025)"));
         QVERIFY2(
             results[1].startsWith("bad.csv: refused, nothing of it kept: Voltrake CSV, Line 3, "
                                   "column end"),
             qPrintable(results[1]));
         QCOMPARE(d.text("UsageCoverage"),
-                 QString("Meter without an id: 25 Oct 2025 to 27 Oct 2025, 146 slots of 30 "
-                         "minutes, 0 missing, 0 estimated"));
+                 QString("Meter without an id: 25 Oct 2025 to 27 Oct 2025, 145 slots of 30 "
+                         "minutes, 1 missing, 0 estimated"));
+        QCOMPARE(d.get<QPlainTextEdit>("UsageDayList")->toPlainText(),
+                 QString("Days with missing slots: 27 Oct 2025\nDays with estimated slots: none"));
 
         auto* heat = d.get<HeatMapView>("HeatMap");
         d.get<QTabWidget>("UsageCharts")->setCurrentIndex(2);
