@@ -903,7 +903,9 @@ class UsageWindow : public ToolWindow {
 
     void rank() {
         const QStringList files = tariffPaths();
-        if (busy_ || files.isEmpty()) {
+        if (busy_)
+            return;
+        if (files.isEmpty()) {
             rankNote_->setText(QStringLiteral("Add the tariffs to compare first."));
             return;
         }
