@@ -260,12 +260,14 @@ Configuration readConfigurationFile(const QString& path, const QLocale& locale) 
         c.status = Configuration::Status::Missing;
         return c;
     }
-    const auto lines = files::readLines(path);
-    if (!lines) {
+    const files::NamedFile read = files::readNamed(path);
+    if (!read.bytes) {
         c.status = Configuration::Status::Unreadable;
+        if (read.refused)
+            c.readFault = read.fault;
         return c;
     }
-    return readConfiguration(*lines, locale);
+    return readConfiguration(files::splitLines(files::decode(*read.bytes)), locale);
 }
 
 TariffCheckInput Configuration::checkInput(const QLocale& locale) const {

@@ -73,6 +73,7 @@ struct Configuration {
     bool updates = false;
     QString configText;
     QStringList messages; // why a corrupted file was refused, when it was a check
+    QString readFault;    // why an unreadable file was not read: not a regular file, too large
 
     bool ok() const { return status == Status::Read; }
     std::optional<domain::Tariff> tariff(const QLocale& locale = QLocale()) const;

@@ -163,10 +163,14 @@ std::variant<domain::TariffPlan, PlanError> parsePlan(QByteArrayView bytes) {
 
 PlanFile readPlanFile(const QString& path) {
     PlanFile f;
-    f.bytes = files::readAll(path);
+    files::NamedFile read = files::readNamed(path);
+    f.bytes = std::move(read.bytes);
     if (!f.bytes) {
         f.unreadable = true;
-        f.message = u"Unable to read the plan file "_s + path + u'.';
+        if (read.refused)
+            f.fault = read.fault;
+        f.message = u"Unable to read the plan file "_s + path +
+                    (f.fault.isEmpty() ? QString() : u": "_s + f.fault) + u'.';
         return f;
     }
     auto parsed = parsePlan(QByteArrayView(*f.bytes));

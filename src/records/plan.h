@@ -37,6 +37,7 @@ struct PlanFile {
     std::optional<QByteArray> bytes; // as read, when it could be read
     QString message;                 // why there is no plan
     bool unreadable = false;         // the file itself could not be read
+    QString fault;                   // why, when it is not a regular file or too large to be a plan
 };
 PlanFile readPlanFile(const QString& path);
 

@@ -109,6 +109,48 @@ std::optional<QByteArray> readAll(const QString& path) {
     return bytes;
 }
 
+QString notRegularFault(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return info.isDir() ? QStringLiteral("it is a folder, not a file")
+                            : QStringLiteral("it is not a regular file");
+    return {};
+}
+
+NamedFile readNamed(const QString& path, qint64 limit) {
+    NamedFile f;
+    if (!QFileInfo::exists(path)) {
+        f.fault = QStringLiteral("it does not exist");
+        return f;
+    }
+    f.fault = notRegularFault(path);
+    if (!f.fault.isEmpty()) {
+        f.refused = true;
+        return f;
+    }
+    const QString tooLarge = QStringLiteral("it is larger than ") +
+                             QString::number(limit / (1024 * 1024)) + QStringLiteral(" MiB");
+    QFile file(path);
+    if (file.size() > limit) {
+        f.fault = tooLarge;
+        f.refused = true;
+        return f;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        f.fault = QStringLiteral("it cannot be opened");
+        return f;
+    }
+    // The size may have changed since it was looked at: never read past the limit.
+    QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError)
+        f.fault = QStringLiteral("it cannot be read");
+    else if (bytes.size() > limit)
+        f.fault = tooLarge, f.refused = true;
+    else
+        f.bytes = std::move(bytes);
+    return f;
+}
+
 QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;

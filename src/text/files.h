@@ -36,6 +36,19 @@ bool copy(const QString& source, const QString& target);
 std::optional<QStringList> readLines(const QString& path);
 std::optional<QByteArray> readAll(const QString& path);
 
+// Files a person names (a plan, a configuration file, readings to import) are read whole, so
+// only a regular file no larger than its kind can be is read: a device such as /dev/zero, a
+// pipe or a huge file picked by mistake is refused before it can eat the memory.
+inline constexpr qint64 NamedFileLimit = 4 * 1024 * 1024;
+struct NamedFile {
+    std::optional<QByteArray> bytes;
+    QString fault;        // why there are no bytes: "it is not a regular file", ...
+    bool refused = false; // it is there but not a regular file, or too large to read
+};
+NamedFile readNamed(const QString& path, qint64 limit = NamedFileLimit);
+// "it is not a regular file" when path names something else that exists, else empty.
+QString notRegularFault(const QString& path);
+
 QStringList splitLines(const QString& text);
 
 } // namespace files

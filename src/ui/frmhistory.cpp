@@ -421,7 +421,10 @@ class HistoryWindow : public ToolWindow {
                     QStringLiteral(" is not a configuration file that can be read.") +
                     (config.messages.isEmpty()
                          ? QString()
-                         : QStringLiteral("\r\n") + config.messages.join(QStringLiteral("\r\n"))));
+                         : QStringLiteral("\r\n") + config.messages.join(QStringLiteral("\r\n"))) +
+                    (config.readFault.isEmpty()
+                         ? QString()
+                         : QStringLiteral(" (") + config.readFault + QStringLiteral(")")));
             return false;
         }
         other_ = tariff;

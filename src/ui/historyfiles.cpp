@@ -138,14 +138,16 @@ void importReadingsCsv(MainForm& f, QWidget* parent) {
 }
 
 bool importReadingsFrom(MainForm& f, const QString& csvPath) {
-    QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const files::NamedFile file = files::readNamed(csvPath);
+    if (!file.bytes) {
         f.message(ImportTitle, QStringLiteral("Unable to read ") +
-                                   QDir::toNativeSeparators(csvPath) + QStringLiteral("."));
+                                   QDir::toNativeSeparators(csvPath) +
+                                   (file.refused ? QStringLiteral(": ") + file.fault : QString()) +
+                                   QStringLiteral("."));
         return false;
     }
     // Spreadsheets write UTF-8; the readings are digits and dates either way.
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(*file.bytes);
 
     records::csv::ImportBase base;
     if (const auto bytes = files::readAll(historyPath(f))) {

@@ -11,7 +11,9 @@ TariffFile readTariff(const Context& context, const QString& option) {
     t.path = option.isEmpty() ? context.path(u"Data/Voltrake.ini"_s) : option;
     t.config = records::readConfigurationFile(t.path);
     if (t.config.status == records::Configuration::Status::Unreadable)
-        t.message = u"Unable to read the configuration file."_s;
+        t.message = t.config.readFault.isEmpty()
+                        ? u"Unable to read the configuration file."_s
+                        : u"Unable to read the configuration file: "_s + t.config.readFault + u'.';
     else if (!t.config.ok())
         t.message =
             records::configurationFaultText(records::configurationFaultWord(t.config.status));
@@ -21,7 +23,10 @@ TariffFile readTariff(const Context& context, const QString& option) {
 PlanFile readPlan(const QString& path) {
     const records::plan::PlanFile file = records::plan::readPlanFile(path);
     if (file.unreadable)
-        return {fileError(path, u"Unable to read the plan file."_s), {}};
+        return {fileError(path, file.fault.isEmpty()
+                                    ? u"Unable to read the plan file."_s
+                                    : u"Unable to read the plan file: "_s + file.fault + u'.'),
+                {}};
     if (!file.plan) {
         QString message = file.message;
         err(message.replace(u"\r\n"_s, u"\n"_s));
