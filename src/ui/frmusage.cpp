@@ -5,6 +5,7 @@
 #include "records/usagecharts.h"
 #include "records/usagestore.h"
 #include "records/usagesummary.h"
+#include "text/files.h"
 #include "text/values.h"
 #include "ui/toolwindow.h"
 #include "ui/usagerank.h"
@@ -793,14 +794,16 @@ class UsageWindow : public ToolWindow {
     static QString importOne(usage::Store& store, const QString& path, StoreThread& t,
                              QObject* self) {
         const QString name = QFileInfo(path).fileName();
+        if (const QString fault = files::notRegularFault(path); !fault.isEmpty())
+            return name + QStringLiteral(": not imported: ") + fault;
         QFile file(path);
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-            return name + QStringLiteral(": cannot be read");
+        if (!file.open(QIODevice::ReadOnly))
+            return name + QStringLiteral(": not imported: ") + file.errorString();
         const qint64 size = std::max<qint64>(1, file.size());
         QElapsedTimer since;
         since.start();
-        const usage::ImportOutcome o =
-            store.importFile(file, name, usage::ReadOptions{}, [&](qint64 bytes) {
+        const usage::ImportOutcome o = store.importFile(
+            file, QFileInfo(path).absoluteFilePath(), usage::ReadOptions{}, [&](qint64 bytes) {
                 if (since.elapsed() > 40) {
                     since.restart();
                     StoreThread::tell(self, [self, v = int(bytes * 1000 / size)] {

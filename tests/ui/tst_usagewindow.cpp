@@ -144,8 +144,9 @@ class TestUsageWindow : public QObject {
         QTRY_VERIFY(!usageWindow());
     }
 
-    // Two files, one refused with its line and column: each outcome listed, the good one kept,
-    // its coverage above the charts; the heat map names the autumn day's repeated hour.
+    // Three files, one refused with its line and column, one not a file at all: each outcome
+    // listed, the good one kept, its coverage above the charts; the heat map names the autumn
+    // day's repeated hour.
     void importAndHeatMap() {
         UsageDesk d;
         // Three days about the autumn change, less the half-hour at noon of the last.
@@ -157,9 +158,11 @@ class TestUsageWindow : public QObject {
                 "start,end,kwh\n2025-10-01T00:00:00+01:00,2025-10-01T00:30:00+01:00,"
                 "0.2\n2025-10-01T00:30:00+01:00,soon,0.2\n");
         d.open();
-        d.import({"autumn.csv", "bad.csv"});
+        QDir(d.path("Data")).mkdir("folder.csv");
+        d.import({"autumn.csv", "bad.csv", "folder.csv"});
         const QStringList results = d.results();
-        QCOMPARE(results.size(), 2);
+        QCOMPARE(results.size(), 3);
+        QCOMPARE(results[2], QString("folder.csv: not imported: it is a folder, not a file"));
         QCOMPARE(results[0], QString("autumn.csv: Voltrake CSV, 145 new, 0 unchanged, 0 replaced "
                                      "(25 Oct 2025 to 27 Oct 2025)"));
         QVERIFY2(
