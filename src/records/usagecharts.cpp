@@ -252,34 +252,26 @@ Coverage coverage(const QList<domain::Slot>& data, const QTimeZone& zone) {
 
 QList<BandRun> bandRuns(const domain::TouTariff& tariff, const QDate& day, int stepSeconds) {
     QList<BandRun> runs;
-    const domain::TouPeriod* period = nullptr;
-    for (const domain::TouPeriod& p : tariff.periods)
-        if (p.from <= day)
-            period = &p;
-    if (!period || stepSeconds <= 0)
+    const QDate next = day.addDays(1);
+    // The pricing itself says which band each step falls in: one kWh priced at a time, so the
+    // shading can never disagree with the bill.
+    if (stepSeconds <= 0 ||
+        std::holds_alternative<domain::TouRefusal>(domain::priceSlots(tariff, {}, {}, day, next)))
         return runs;
     const QTimeZone zone = tariff.zone.isValid() ? tariff.zone : QTimeZone::systemTimeZone();
     const qint64 start = LocalClock::dayStart(day, zone);
-    const qint64 end = LocalClock::dayStart(day.addDays(1), zone);
+    const qint64 end = LocalClock::dayStart(next, zone);
     const LocalClock clock(zone, start, end);
-    const quint8 weekday = quint8(1u << (day.dayOfWeek() - 1));
-    const bool holiday = tariff.holidays.contains(day);
     for (qint64 u = start; u < end; u += stepSeconds) {
         const int wall = secondOfDay(clock.local(u));
-        const int t = tariff.utcClock ? secondOfDay(u) : wall;
         QString name;
-        for (const domain::Band& b : period->bands) {
-            const bool anyDay = b.weekdays == 0 && !b.holidays;
-            if (!anyDay && !(b.weekdays & weekday) && !(b.holidays && holiday))
-                continue;
-            const int from = b.from ? QTime(0, 0).secsTo(*b.from) : 0;
-            const int to = b.to ? QTime(0, 0).secsTo(*b.to) : int(Day);
-            const bool inside =
-                (!b.from && !b.to) || (from < to ? t >= from && t < to : t >= from || t < to);
-            if (inside) {
-                name = b.name;
-                break;
-            }
+        const auto priced =
+            domain::priceSlots(tariff, {domain::Slot{u, stepSeconds, 1.0, false}}, {}, day, next);
+        if (const auto* bill = std::get_if<domain::TouBill>(&priced)) {
+            double most = 0;
+            for (const domain::BandFigures& b : bill->bands)
+                if (b.kwh > most)
+                    most = b.kwh, name = b.name;
         }
         if (!runs.isEmpty() && runs.back().name == name && runs.back().toSecond == wall)
             runs.back().toSecond = wall + stepSeconds;

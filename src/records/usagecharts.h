@@ -111,8 +111,8 @@ struct BandRun {
     int fromSecond = 0, toSecond = 0; // wall-clock seconds of the day, [from, to)
 };
 // The bands in force on a local day of the tariff's zone, run by run, in slot-sized steps:
-// the first band whose days and hours contain each step's start. A series-priced band is
-// named as it is. Empty when the tariff has no period then.
+// the band domain::priceSlots puts most of each step in (empty where it cannot price it).
+// Empty when the tariff cannot price the day at all.
 QList<BandRun> bandRuns(const domain::TouTariff& tariff, const QDate& day, int stepSeconds = 1800);
 
 } // namespace records::usage
