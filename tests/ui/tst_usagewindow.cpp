@@ -188,6 +188,12 @@ class TestUsageWindow : public QObject {
                               "clocks went back: both slots added)";
         QCOMPARE(heat->textAt(p), hover);
         QCOMPARE(heat->accessibleDescription(), hover);
+        // From the keyboard: the cursor starts on the last day at noon, the arrows move it.
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(heat, &in);
+        QCOMPARE(heat->accessibleDescription(), QString("Mon 27 Oct 2025, 12:00–12:30: missing"));
+        QTest::keyClick(heat, Qt::Key_Left);
+        QCOMPARE(heat->accessibleDescription(), QString("Sun 26 Oct 2025, 12:00–12:30: 0.700 kWh"));
         // The same figures as a table.
         d.get<QAbstractButton>("UsageShowTable")->click();
         auto* table = d.get<QTableView>("HeatMapTable");
