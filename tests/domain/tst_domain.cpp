@@ -213,57 +213,15 @@ QStringList recordedOutputs() {
 class TestDomain : public QObject {
     Q_OBJECT
   private slots:
-    // Quarterly, 91 days, Normal Rate 1 only, CO2 0.5: the money texts in the locale.
-    void workedExample_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<int>("units");
-        QTest::addColumn<double>("vat");
-        QTest::addColumn<double>("disc2");     // fixed
-        QTest::addColumn<QString>("expected"); // NR1Cost VCost TVCost CDay, "*" marks a credit
-        // The rate cost is rounded to pence before VAT: plain doubles would give £148.30.
-        QTest::newRow("rate cost rounded")
-            << "en_GB" << 0.141234 << 1000 << 5.0 << 0.0 << "£141.23 £7.06 £148.29 £1.63";
-        QTest::newRow("de_DE") << "de_DE" << 0.141234 << 1000 << 5.0 << 0.0
-                               << "141,23_€ 7,06_€ 148,29_€ 1,63_€";
-        // 0.1412345 rounds up to 0.141235; 1000 units cost 141.235, a half that goes up.
-        QTest::newRow("halves away from zero")
-            << "en_US" << 0.1412345 << 1000 << 0.0 << 0.0 << "$141.24  $141.24 $1.55";
-        QTest::newRow("credit") << "en_GB" << 0.05 << 10 << 0.0 << 99.0 << "£0.50  £98.50* £-1.08";
-        QTest::newRow("C locale") << "C" << 0.1 << 105 << 20.0 << 0.0 << "10.50 2.10 12.60 0.14";
-    }
-
-    void workedExample() {
-        QFETCH(QString, locale);
-        QFETCH(double, rate);
-        QFETCH(int, units);
-        QFETCH(double, vat);
-        QFETCH(double, disc2);
-        QFETCH(QString, expected);
-        const QLocale l(locale);
-        Tariff t;
-        t.normalRate1 = rate;
-        t.vat = vat;
-        t.co2 = 0.5;
-        t.discount2 = disc2;
-        t.discount2Mode = domain::Disc2Mode::Fixed;
-        const auto bill = domain::computeBill(t, readings(units), values::currencyDecimals(l));
-        const auto b = billformat::billTexts(bill, {}, l);
-        QStringList shown;
-        for (const char* name : {"NR1Cost", "VCost", "TVCost", "CDay"})
-            shown << b.t(name) + (b.credit.value(name) ? "*" : "");
-        QCOMPARE(shown.join(' '), expected.replace('_', QChar(0x00A0)));
-    }
-
     // A step that cannot finish reports the progress mark of its step.
     void stepFailure_data() {
         QTest::addColumn<double>("rate"); // cheap rate, on 1 unit
         QTest::addColumn<double>("periods");
         QTest::addColumn<int>("mark");
-        QTest::newRow("rate not finite") << qInf() << 0.0 << 103;
-        QTest::newRow("prediction beyond the calendar") << 0.1 << 1e9 << 104;
+        row("rate not finite", qInf(), 0.0, 103);
+        row("prediction beyond the calendar", 0.1, 1e9, 104);
         // 1 unit costs the largest amount; the 4 units of a year's prediction cannot.
-        QTest::newRow("predicted cost not finite") << 1e308 << 4.0 << 105;
+        row("predicted cost not finite", 1e308, 4.0, 105);
     }
 
     void stepFailure() {

@@ -55,10 +55,3 @@ inline void checkTexts(const MainForm& f, const QString& expected) {
         out.append(e.section('=', 0, 0) + '=' + shown(f, e.section('=', 0, 0)).first());
     QCOMPARE(out.join(';'), expected);
 }
-
-inline QStringList boxTexts(const ScriptedHost& host) {
-    QStringList out;
-    for (const auto& box : host.boxes)
-        out.append(box.title + '|' + box.text);
-    return out;
-}

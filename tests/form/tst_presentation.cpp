@@ -13,27 +13,26 @@ class TestPresentation : public QObject {
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("wording");
         // Symbol behind the amount: the fields stay plain numbers; a typed symbol is taken off.
-        QTest::newRow("de_DE")
-            << "Period;Disc1P;NormalR1=0,1;SCharge=5 €;Disc1=3,00 €;Disc2=€2;VAT=5;CO2=0,54;"
-               "CheapR=0;PRate="
-            << "NormalR1=0,100000;SCharge=5,00;Disc1=3,00*;Disc2=2,00*;VAT=5,0;CO2=0,54;CheapR=;"
-               "PRate="
-            << "VAT:|VAT Rate (0 or between 1 and 50%)|VAT|Total Cost (inc VAT)|Total VAT|"
-               "Discount 1 per month before VAT ( 0 or between 1% and 30%)|"
-               "Discount 2 per month after VAT ( 0 or between 1 and 99)";
-        QTest::newRow("en_US")
-            << "Disc2F;NormalR1=0.1;SCharge=5;Disc1=3;Disc2=0;VAT=8;CO2=.5;CheapR=$.055;PRate=2.5"
-            << "NormalR1=$0.100000;SCharge=$5.00;Disc1=$3.00*;Disc2=*;VAT=8.0;CO2=0.50;"
-               "CheapR=$0.055000;PRate=3"
-            << "Tax:|Tax Rate (0 or between 1 and 50%)|Tax|Total Cost (inc Tax)|Total Tax|"
-               "Discount 1 per quarter before Tax ( 0 or between 1 and 99)|"
-               "Discount 2 after Tax ( 0 or between 1 and 99)";
-        QTest::newRow("C")
-            << "NormalR1=0.1;SCharge=5;Disc1=3;Disc2=;VAT=;CO2=2;CheapR=;PRate=4"
-            << "NormalR1=0.100000;SCharge=5.00;Disc1=3.00*;Disc2=*;VAT=;CO2=2.00;CheapR=;PRate=4"
-            << "Tax:|Tax Rate (0 or between 1 and 50%)|VAT|Total Cost||"
-               "Discount 1 per quarter ( 0 or between 1 and 99)|"
-               "Discount 2 per quarter ( 0 or between 1 and 99)";
+        row("de_DE",
+            "Period;Disc1P;NormalR1=0,1;SCharge=5 €;Disc1=3,00 €;Disc2=€2;VAT=5;CO2=0,54;"
+            "CheapR=0;PRate=",
+            "NormalR1=0,100000;SCharge=5,00;Disc1=3,00*;Disc2=2,00*;VAT=5,0;CO2=0,54;CheapR=;"
+            "PRate=",
+            "VAT:|VAT Rate (0 or between 1 and 50%)|VAT|Total Cost (inc VAT)|Total VAT|"
+            "Discount 1 per month before VAT ( 0 or between 1% and 30%)|"
+            "Discount 2 per month after VAT ( 0 or between 1 and 99)");
+        row("en_US",
+            "Disc2F;NormalR1=0.1;SCharge=5;Disc1=3;Disc2=0;VAT=8;CO2=.5;CheapR=$.055;PRate=2.5",
+            "NormalR1=$0.100000;SCharge=$5.00;Disc1=$3.00*;Disc2=*;VAT=8.0;CO2=0.50;"
+            "CheapR=$0.055000;PRate=3",
+            "Tax:|Tax Rate (0 or between 1 and 50%)|Tax|Total Cost (inc Tax)|Total Tax|"
+            "Discount 1 per quarter before Tax ( 0 or between 1 and 99)|"
+            "Discount 2 after Tax ( 0 or between 1 and 99)");
+        row("C", "NormalR1=0.1;SCharge=5;Disc1=3;Disc2=;VAT=;CO2=2;CheapR=;PRate=4",
+            "NormalR1=0.100000;SCharge=5.00;Disc1=3.00*;Disc2=*;VAT=;CO2=2.00;CheapR=;PRate=4",
+            "Tax:|Tax Rate (0 or between 1 and 50%)|VAT|Total Cost||"
+            "Discount 1 per quarter ( 0 or between 1 and 99)|"
+            "Discount 2 per quarter ( 0 or between 1 and 99)");
     }
 
     void tariffForm() {

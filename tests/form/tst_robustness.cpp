@@ -22,12 +22,6 @@ QString big(char c, int kib) {
     return QString(kib * 1024 - 2, QLatin1Char(c)) + QStringLiteral("\r\n");
 }
 
-// The configuration as installed.
-QByteArray installedIni() {
-    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The child's side: loops rewriting files until killed, or writes once under a size limit.
 int child(const QString& mode, const QString& dir) {
     if (mode == QLatin1String("rewrite")) {
@@ -84,9 +78,9 @@ class TestRobustness : public QObject {
   private slots:
     void killedMidWrite_data() {
         QTest::addColumn<QString>("mode");
-        QTest::newRow("rewrite") << "rewrite";
-        QTest::newRow("Save Data") << "savedata";
-        QTest::newRow("Remove Last") << "removelast";
+        row("rewrite", "rewrite");
+        row("Save Data", "savedata");
+        row("Remove Last", "removelast");
     }
 
     void killedMidWrite() {

@@ -13,14 +13,10 @@
 class TestShell : public QObject {
     Q_OBJECT
 
-    template <class... T> static void row(const char* n, T... v) { (QTest::newRow(n) << ... << v); }
-
     // The configuration as installed, the automatic update check on.
     static QByteArray ini(const QByteArray& from = {}, const QByteArray& to = {}) {
-        QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-        QByteArray text = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        text.replace("UpEnable=1", "UpEnable=2");
-        return from.isEmpty() ? text : text.replace(from, to);
+        const QByteArray text = installedIni("UpEnable=1", "UpEnable=2");
+        return from.isEmpty() ? text : QByteArray(text).replace(from, to);
     }
 
     // Fails, as a run-time error, at the call named by failIn ("now#2": the second call of now).
@@ -66,10 +62,8 @@ class TestShell : public QObject {
         row("start-up entry fails", "now#2", ini(), "Error Number 155\r\nA Fatal Loading Error");
         row("update check fails", "check#1", ini(), "Error Number 156\r\nA Fatal Loading Error");
         row("no update check when off", "check#1", ini("UpEnable=2", "UpEnable=1"), example);
-        row("DRate=3", "", ini("DRate=1", "DRate=3"), corrupted);
         row("RunOnTop=0", "", ini("RunOnTop=1", "RunOnTop=0"), corrupted);
         row("repeated key", "", ini() + "CRate=1.07\r\n", corrupted);
-        row("missing key", "", ini("CRate=1.05\r\n", ""), corrupted);
         row("repeated and missing key", "", ini("SCharge=13.5\r\n", "") + "CRate=1.07\r\n",
             "|£0.070000||");
         row("key in lower case", "", ini("CRate", "crate"), corrupted);

@@ -25,13 +25,6 @@ inline QByteArray linesOf(const QStringList& lines) {
     return files::encode(lines.isEmpty() ? QString() : lines.join("\r\n") + "\r\n");
 }
 
-inline QStringList boxTexts(const ScriptedHost& host) {
-    QStringList texts;
-    for (const auto& box : host.boxes)
-        texts.append(box.title + '|' + box.text);
-    return texts;
-}
-
 inline const QString DateMessage =
     "Meter Reading Date 2 must be later than the last Meter Reading date saved\n";
 inline const QString VersionLine = "Version " + versionText();

@@ -26,18 +26,17 @@ class TestArchive : public QObject {
             Error + "There is no data to archive!\r\nResults log file not archived.";
         const QString failed = Error + "Unable to archive the results log file Voltrake.log.\r\n"
                                        "This may be a permissions problem.";
-        QTest::newRow("archive") << Report << QList{A::Yes} << "Archived" << false << "";
-        QTest::newRow("nothing to archive") << Started << QList{A::Yes} << "" << false << noData;
+        row("archive", Report, QList{A::Yes}, "Archived", false, "");
+        row("nothing to archive", Started, QList{A::Yes}, "", false, noData);
         // Only blanks may come before "Cost": other white space makes no report line.
         for (const char* space : {"\t", "\v", "\f", "\xa0"})
-            QTest::newRow(qPrintable(
-                QString("nothing to archive, %1 before Cost").arg(QByteArray(space).toHex())))
-                << Started + space + "Cost noted by hand\r\n"
-                << QList{A::Yes} << "" << false << noData;
-        QTest::newRow("clear") << Report << QList{A::No, A::Yes} << "Cleared" << false << confirm;
-        QTest::newRow("declined") << Report << QList{A::No, A::No} << "" << false << confirm;
-        QTest::newRow("clear without data") << Started << QList{A::No} << "Cleared" << false << "";
-        QTest::newRow("read-only Log directory") << Report << QList{A::Yes} << "" << true << failed;
+            row(qPrintable(
+                    QString("nothing to archive, %1 before Cost").arg(QByteArray(space).toHex())),
+                Started + space + "Cost noted by hand\r\n", QList{A::Yes}, "", false, noData);
+        row("clear", Report, QList{A::No, A::Yes}, "Cleared", false, confirm);
+        row("declined", Report, QList{A::No, A::No}, "", false, confirm);
+        row("clear without data", Started, QList{A::No}, "Cleared", false, "");
+        row("read-only Log directory", Report, QList{A::Yes}, "", true, failed);
     }
 
     // The log is replaced exactly when the status line reports it.
@@ -60,7 +59,7 @@ class TestArchive : public QObject {
         Archive_Click(ws.f);
         QFile::setPermissions(ws.path("Log"), all);
         QVERIFY(!drop || seteuid(0) == 0);
-        QCOMPARE(boxTexts(ws.host),
+        QCOMPARE(ws.host.texts(),
                  QStringList{"Archive Voltrake Results Log File|Do you want to archive the log "
                              "file?\r\nTo Archive the results log file and create a new one "
                              "click Yes\r\nTo Clear the results log file without archiving it "

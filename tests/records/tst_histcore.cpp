@@ -10,38 +10,12 @@ using namespace records;
 
 namespace {
 
-// The configuration as shipped.
-const QString Ini = QStringLiteral(R"(# Voltrake Version 3.1
-# Configuration File
-# 01-Dec-26 09:00:00
-
-[Run]
-LogLevel=1
-RunOnTop=1
-
-[Data]
-BreakP=1
-BreakPD=1
-CORate=0.43
-CRate=1.05
-Disc1=1
-Disc1PT=1
-Disc2=1
-Disc2FT=1
-DRate=1
-NRate1=0.150000
-NRate2=1
-PeriodT=1
-Predict=1
-SCharge=13.5
-UpEnable=1
-VRate=18.5)");
-
+// The configuration as shipped, as lines.
 QStringList iniLines(const QString& replace = {}, const QString& with = {}) {
-    QString text = Ini;
+    QString text = QString::fromLatin1(installedIni());
     if (!replace.isEmpty())
         text.replace(replace, with);
-    return text.split('\n');
+    return text.split("\r\n");
 }
 
 } // namespace
@@ -55,21 +29,16 @@ class TestHistCore : public QObject {
         QTest::addColumn<QString>("with");
         QTest::addColumn<bool>("read");
         QTest::addColumn<QString>("messages");
-        QTest::newRow("as shipped") << ""
-                                    << "" << true << "";
-        QTest::newRow("switch") << "Disc1PT=1"
-                                << "Disc1PT=3" << false << "Disc1PT must be 1 or 2";
-        QTest::newRow("range") << "NRate1=0.150000"
-                               << "NRate1=1.5" << false
-                               << "Normal Rate 1 must be between 0.010000 and 0.990000";
-        QTest::newRow("missing key") << "VRate=18.5"
-                                     << "" << false << "";
-        QTest::newRow("missing section") << "[Run]"
-                                         << "" << false << "";
-        QTest::newRow("overflow") << "LogLevel=1"
-                                  << "LogLevel=99999" << false << "";
-        QTest::newRow("commented") << "\nDRate=1"
-                                   << "\n#DRate=1" << false << "";
+        row("as shipped", "", "", true, "");
+        row("switch", "Disc1PT=1", "Disc1PT=3", false, "Disc1PT must be 1 or 2");
+        row("other switch", "Disc2FT=1", "Disc2FT=0", false, "Disc2FT must be 1 or 2");
+        row("whole setting rounded", "LogLevel=1", "LogLevel=0.6", true, "");
+        row("range", "NRate1=0.150000", "NRate1=1.5", false,
+            "Normal Rate 1 must be between 0.010000 and 0.990000");
+        row("missing key", "VRate=18.5", "", false, "");
+        row("missing section", "[Run]", "", false, "");
+        row("overflow", "LogLevel=1", "LogLevel=99999", false, "");
+        row("commented", "\nDRate=1", "\n#DRate=1", false, "");
     }
     void configuration() {
         QFETCH(QString, replace);
@@ -106,16 +75,13 @@ class TestHistCore : public QObject {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("records");
         QTest::addColumn<int>("periods");
-        QTest::newRow("empty") << QByteArray() << 0 << 0;
-        QTest::newRow("headers and 3") << linesOf(historyWith(3)) << 4 << 3;
-        QTest::newRow("binary") << QByteArray(5000, '\x9d') + linesOf(historyWith(2)) << 3 << 2;
-        QTest::newRow("enormous line")
-            << linesOf(historyWith(1)) + QByteArray(2'000'000, '7') + "\r\n"
-            << 2 << 1;
-        QTest::newRow("older layout")
-            << linesOf({"01/01/2020;1000;0", recordLine("01/02/2020", "1100")}) << 1 << 0;
+        row("empty", QByteArray(), 0, 0);
+        row("headers and 3", linesOf(historyWith(3)), 4, 3);
+        row("binary", QByteArray(5000, '\x9d') + linesOf(historyWith(2)), 3, 2);
+        row("enormous line", linesOf(historyWith(1)) + QByteArray(2'000'000, '7') + "\r\n", 2, 1);
+        row("older layout", linesOf({"01/01/2020;1000;0", recordLine("01/02/2020", "1100")}), 1, 0);
         QByteArray zeros(300, '\0');
-        QTest::newRow("nul bytes") << zeros + linesOf(historyWith(1)) + zeros << 2 << 1;
+        row("nul bytes", zeros + linesOf(historyWith(1)) + zeros, 2, 1);
     }
     void parseOddLogs() {
         QFETCH(QByteArray, bytes);
@@ -131,7 +97,7 @@ class TestHistCore : public QObject {
     // Saves through the form; every period's figures are those of the report saved for it.
     void periodsEqualSavedReports() {
         Logs ws;
-        ws.write("Data/Voltrake.ini", Ini.toLatin1());
+        ws.write("Data/Voltrake.ini", installedIni());
         ws.f.baseDir = ws.dir();
         ws.f.load();
         QVERIFY(!ws.f.ended());
@@ -193,16 +159,11 @@ class TestHistCore : public QObject {
     void csvQuoting_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "12.5"
-                               << "12.5";
-        QTest::newRow("comma") << "a,b"
-                               << "\"a,b\"";
-        QTest::newRow("quote") << "say \"hi\""
-                               << "\"say \"\"hi\"\"\"";
-        QTest::newRow("line end") << "a\r\nb"
-                                  << "\"a\r\nb\"";
-        QTest::newRow("unicode") << "£€"
-                                 << "£€";
+        row("plain", "12.5", "12.5");
+        row("comma", "a,b", "\"a,b\"");
+        row("quote", "say \"hi\"", "\"say \"\"hi\"\"\"");
+        row("line end", "a\r\nb", "\"a\r\nb\"");
+        row("unicode", "£€", "£€");
     }
     void csvQuoting() {
         QFETCH(QString, text);
@@ -217,28 +178,26 @@ class TestHistCore : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("result"); // rows "date normal cheap|..." or the message
         const QString last = "the date is not after the last saved date";
-        QTest::newRow("sorted, ISO and short dates, ;")
-            << "Date;Normal;Cheap\n2021-03-01;1300,5;20\n01/02/2021;1200;10\n"
-            << "2021-02-01 1200 10|2021-03-01 1300.5 20";
-        QTest::newRow("comma, quoted decimal comma, no cheap")
-            << "date,normal\r\n2021-02-01,\"1200,5\"\r\n\r\n"
-            << "2021-02-01 1200.5 -";
-        QTest::newRow("every bad line named")
-            << "d,n,c\n2020-12-01,1200\nnonsense,5\n2021-02-01,abc\n2021-03-01,1000000\n"
-            << "No readings were imported:\nLine 2: " + last +
-                   "\nLine 3: \"nonsense\" is not a date"
-                   "\nLine 4: the normal reading is not a number"
-                   "\nLine 5: the normal reading must be between 1 and 999999";
-        QTest::newRow("backwards and repeated date")
-            << "d,n,c\n2021-02-01,1200,50\n2021-03-01,1100,40\n2021-03-01,1300\n"
-            << "No readings were imported:\nLine 3: the normal reading is lower than the one "
-               "before\nLine 3: the cheap reading is lower than the one before\nLine 4: the date "
-               "is not after the previous row's date";
-        QTest::newRow("no header") << "2021-02-01,1200\n"
-                                   << "No readings were imported:\nLine 1: a header row must "
-                                      "come first";
-        QTest::newRow("nothing") << ""
-                                 << "The file holds no readings.";
+        row("sorted, ISO and short dates, ;",
+            "Date;Normal;Cheap\n2021-03-01;1300,5;20\n01/02/2021;1200;10\n",
+            "2021-02-01 1200 10|2021-03-01 1300.5 20");
+        row("comma, quoted decimal comma, no cheap", "date,normal\r\n2021-02-01,\"1200,5\"\r\n\r\n",
+            "2021-02-01 1200.5 -");
+        row("every bad line named",
+            "d,n,c\n2020-12-01,1200\nnonsense,5\n2021-02-01,abc\n2021-03-01,1000000\n",
+            "No readings were imported:\nLine 2: " + last +
+                "\nLine 3: \"nonsense\" is not a date"
+                "\nLine 4: the normal reading is not a number"
+                "\nLine 5: the normal reading must be between 1 and 999999");
+        row("backwards and repeated date",
+            "d,n,c\n2021-02-01,1200,50\n2021-03-01,1100,40\n2021-03-01,1300\n",
+            "No readings were imported:\nLine 3: the normal reading is lower than the one "
+            "before\nLine 3: the cheap reading is lower than the one before\nLine 4: the date "
+            "is not after the previous row's date");
+        row("no header", "2021-02-01,1200\n",
+            "No readings were imported:\nLine 1: a header row must "
+            "come first");
+        row("nothing", "", "The file holds no readings.");
     }
     void importReadings() {
         QFETCH(QString, text);

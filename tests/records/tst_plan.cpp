@@ -57,33 +57,32 @@ class TestPlan : public QObject {
         QTest::addColumn<QString>("readings");
         QTest::addColumn<QString>("expected");
         // (17150 + 5400) x 1.05 = 23677.5p
-        QTest::newRow("one price row") << OneRow << "01/01/2025|01/04/2025|12000|12700"
-                                       << "2025-01-01 2025-04-01 90 700 236.78 | = 236.78";
+        row("one price row", OneRow, "01/01/2025|01/04/2025|12000|12700",
+            "2025-01-01 2025-04-01 90 700 236.78 | = 236.78");
         // 310 x 24.50 + 31 x 60 = 9455 x 1.05 = 9927.75; 590 x 20 + 59 x 50 = 14750 x 1.05
-        QTest::newRow("one price change")
-            << TwoRows << "01/01/2025|01/04/2025|12000|12900"
-            << "2025-01-01 2025-02-01 31 310 99.28 | 2025-02-01 2025-04-01 59 590 154.88 | = "
-               "254.16";
+        row("one price change", TwoRows, "01/01/2025|01/04/2025|12000|12900",
+            "2025-01-01 2025-02-01 31 310 99.28 | 2025-02-01 2025-04-01 59 590 154.88 | = "
+            "254.16");
         // 170 units over 17 days, 280 over 28, 140 over 14 at VAT 0: 5444.25, 7350, 4760
-        QTest::newRow("two price changes, VAT 0 and 5")
-            << planOf("2025-01-01,24.50,60.00,,,5\n2025-02-01,20.00,50.00,,,5\n"
-                      "2025-03-01,30.00,40.00,,,0\n")
-            << "15/01/2025|15/03/2025|12000|12590"
-            << "2025-01-15 2025-02-01 17 170 54.44 | 2025-02-01 2025-03-01 28 280 73.5 | "
-               "2025-03-01 2025-03-15 14 140 47.6 | = 175.54";
-        QTest::newRow("starts on a price change") << TwoRows << "01/02/2025|01/03/2025|12000|12280"
-                                                  << "2025-02-01 2025-03-01 28 280 73.5 | = 73.5";
-        QTest::newRow("ends on a price change") << TwoRows << "01/01/2025|01/02/2025|12000|12310"
-                                                << "2025-01-01 2025-02-01 31 310 99.28 | = 99.28";
-        // 500 x 25 + 300 x 12 + 90 x 50 = 20600 x 1.05 = 21630, less 200 x 15 without VAT
-        QTest::newRow("cheap and export") << planOf("2025-01-01,25.00,50.00,12.00,15.00,5\n")
-                                          << "01/01/2025|01/04/2025|1000|1500|2000|2300|100|300"
-                                          << "2025-01-01 2025-04-01 90 500 186.3 | = 186.3";
-        QTest::newRow("export beyond the charges")
-            << planOf("2025-06-01,20.00,0,,15.00,\n") << "01/06/2025|01/07/2025|1000|1100|||0|500"
-            << "2025-06-01 2025-07-01 30 100 -55 | = -55";
-        QTest::newRow("a reading of 2099") << OneRow << "01/10/2099|31/12/2099|12000|12910"
-                                           << "2099-10-01 2099-12-31 91 910 291.43 | = 291.43";
+        row("two price changes, VAT 0 and 5",
+            planOf("2025-01-01,24.50,60.00,,,5\n2025-02-01,20.00,50.00,,,5\n"
+                   "2025-03-01,30.00,40.00,,,0\n"),
+            "15/01/2025|15/03/2025|12000|12590",
+            "2025-01-15 2025-02-01 17 170 54.44 | 2025-02-01 2025-03-01 28 280 73.5 | "
+            "2025-03-01 2025-03-15 14 140 47.6 | = 175.54");
+        row("starts on a price change", TwoRows, "01/02/2025|01/03/2025|12000|12280",
+            "2025-02-01 2025-03-01 28 280 73.5 | = 73.5");
+        row("ends on a price change", TwoRows, "01/01/2025|01/02/2025|12000|12310",
+            "2025-01-01 2025-02-01 31 310 99.28 | = 99.28");
+        // 500 x 25 + 300 x 12 + 90 x 50 = 20600 x 1.05 = 21630, less 200 x 15 without VAT; the
+        // export meter at its highest reading
+        row("cheap and export", planOf("2025-01-01,25.00,50.00,12.00,15.00,5\n"),
+            "01/01/2025|01/04/2025|1000|1500|2000|2300|999799|999999",
+            "2025-01-01 2025-04-01 90 500 186.3 | = 186.3");
+        row("export beyond the charges", planOf("2025-06-01,20.00,0,,15.00,\n"),
+            "01/06/2025|01/07/2025|1000|1100|||0|500", "2025-06-01 2025-07-01 30 100 -55 | = -55");
+        row("a reading of 2099", OneRow, "01/10/2099|31/12/2099|12000|12910",
+            "2099-10-01 2099-12-31 91 910 291.43 | = 291.43");
     }
 
     void price() {
@@ -109,29 +108,24 @@ class TestPlan : public QObject {
         QTest::addColumn<QByteArray>("plan");
         QTest::addColumn<QString>("readings");
         QTest::addColumn<QString>("messages");
-        QTest::newRow("before the first row")
-            << OneRow << "01/12/2024|01/03/2025|12000|12700"
-            << "The reading period starts before the plan's first price date, 01/01/2025: the "
-               "plan says nothing of the prices before it";
-        QTest::newRow("cheap units, no cheap rate")
-            << TwoRows << "01/01/2025|01/04/2025|12000|12700|500|600"
-            << "The readings include cheap-rate units, but the plan has no cheap rate from "
-               "01/01/2025";
-        QTest::newRow("window's reading checks")
-            << OneRow << "01/01/2025|02/01/2025|12000|12005"
-            << "Date 2 must be at least 3 days later than Date 1\n"
-               "Normal Rate Reading 2 must be at least 10 greater than Normal Rate Reading 1";
-        QTest::newRow("trailing letters") << OneRow << "01/01/2025|01/04/2025|12000|12700abc"
-                                          << "Normal Rate Reading 2 must be between 11 and 999999";
-        QTest::newRow("a date past 2099")
-            << OneRow << "01/10/2099|01/01/2100|12000|12700"
-            << "Date 2 must be between 1st Jan 2000 and 31st Dec 2099 than Date 1";
-        QTest::newRow("export readings")
-            << OneRow << "01/01/2025|01/04/2025|12000|12700|||300|200"
-            << "Export Reading 2 must not be less than Export Reading 1";
-        QTest::newRow("export not a number") << OneRow << "01/01/2025|01/04/2025|12000|12700|||x|-1"
-                                             << "Export Reading 1 must be between 0 and 999999\n"
-                                                "Export Reading 2 must be between 0 and 999999";
+        row("before the first row", OneRow, "01/12/2024|01/03/2025|12000|12700",
+            "The reading period starts before the plan's first price date, 01/01/2025: the "
+            "plan says nothing of the prices before it");
+        row("cheap units, no cheap rate", TwoRows, "01/01/2025|01/04/2025|12000|12700|500|600",
+            "The readings include cheap-rate units, but the plan has no cheap rate from "
+            "01/01/2025");
+        row("window's reading checks", OneRow, "01/01/2025|02/01/2025|12000|12005",
+            "Date 2 must be at least 3 days later than Date 1\n"
+            "Normal Rate Reading 2 must be at least 10 greater than Normal Rate Reading 1");
+        row("trailing letters", OneRow, "01/01/2025|01/04/2025|12000|12700abc",
+            "Normal Rate Reading 2 must be between 11 and 999999");
+        row("a date past 2099", OneRow, "01/10/2099|01/01/2100|12000|12700",
+            "Date 2 must be between 1st Jan 2000 and 31st Dec 2099 than Date 1");
+        row("export readings", OneRow, "01/01/2025|01/04/2025|12000|12700|||300|200",
+            "Export Reading 2 must not be less than Export Reading 1");
+        row("export not a number", OneRow, "01/01/2025|01/04/2025|12000|12700|||x|-1",
+            "Export Reading 1 must be between 0 and 999999\n"
+            "Export Reading 2 must be between 0 and 999999");
     }
 
     void refusedReadings() {
@@ -147,44 +141,40 @@ class TestPlan : public QObject {
     void refusedPlans_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unsorted") << planOf("2025-04-01,1,1,,,\n2025-01-01,1,1,,,\n")
-                                  << "Line 3, column from: 2025-01-01 comes before 2025-04-01 on "
-                                     "line 2; rows must be in date order";
-        QTest::newRow("duplicate date")
-            << planOf("2025-01-01,1,1,,,\n\n2025-01-01,2,2,,,\n")
-            << "Line 4, column from: 2025-01-01 is the date of line 2 too";
-        QTest::newRow("missing column")
-            << QByteArray("from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
-                          "export_p_per_kwh\n2025-01-01,1,1,,\n")
-            << "Line 1, column vat_percent: missing from the header";
-        QTest::newRow("unknown column")
-            << QByteArray("from,unit,standing\n") << "Line 1, column unit: not a column of a plan";
-        QTest::newRow("column twice")
-            << QByteArray("from,FROM\n") << "Line 1, column from: named twice";
-        QTest::newRow("negative") << planOf("2025-01-01,24.5,-5,,,5\n")
-                                  << "Line 2, column standing_p_per_day: -5 is below 0";
-        QTest::newRow("not a number") << planOf("2025-01-01,abc,60,,,5\n")
-                                      << "Line 2, column unit_p_per_kwh: \"abc\" is not a number";
-        QTest::newRow("decimal comma") << planOf("2025-01-01,\"24,5\",60,,,5\n")
-                                       << "Line 2, column unit_p_per_kwh: \"24,5\" is not a number";
-        QTest::newRow("exponent") << planOf("2025-01-01,1e3,60,,,5\n")
-                                  << "Line 2, column unit_p_per_kwh: \"1e3\" is not a number";
-        QTest::newRow("no unit rate")
-            << planOf("2025-01-01,,60,,,5\n") << "Line 2, column unit_p_per_kwh: a value is needed";
-        QTest::newRow("VAT over 100")
-            << planOf("2025-01-01,1,1,,,120\n") << "Line 2, column vat_percent: 120 is above 100";
-        QTest::newRow("not ISO date") << planOf("01/01/2025,1,1,,,\n")
-                                      << "Line 2, column from: \"01/01/2025\" is not a date of the "
-                                         "form yyyy-mm-dd";
-        QTest::newRow("31 February") << planOf("2025-02-31,1,1,,,\n")
-                                     << "Line 2, column from: \"2025-02-31\" is not a date of the "
-                                        "form yyyy-mm-dd";
-        QTest::newRow("extra cell")
-            << planOf("2025-01-01,1,1,,,,7\n") << "Line 2: 7 cells, the header has 6";
-        QTest::newRow("empty file") << QByteArray() << "The plan: no header row";
-        QTest::newRow("header only") << Header << "The plan: no price rows below the header";
-        QTest::newRow("not UTF-8")
-            << planOf("2025-01-01,1,1,,,\xff\n") << "The plan: not UTF-8 text";
+        row("unsorted", planOf("2025-04-01,1,1,,,\n2025-01-01,1,1,,,\n"),
+            "Line 3, column from: 2025-01-01 comes before 2025-04-01 on "
+            "line 2; rows must be in date order");
+        row("duplicate date", planOf("2025-01-01,1,1,,,\n\n2025-01-01,2,2,,,\n"),
+            "Line 4, column from: 2025-01-01 is the date of line 2 too");
+        row("missing column",
+            QByteArray("from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,"
+                       "export_p_per_kwh\n2025-01-01,1,1,,\n"),
+            "Line 1, column vat_percent: missing from the header");
+        row("unknown column", QByteArray("from,unit,standing\n"),
+            "Line 1, column unit: not a column of a plan");
+        row("column twice", QByteArray("from,FROM\n"), "Line 1, column from: named twice");
+        row("negative", planOf("2025-01-01,24.5,-5,,,5\n"),
+            "Line 2, column standing_p_per_day: -5 is below 0");
+        row("not a number", planOf("2025-01-01,abc,60,,,5\n"),
+            "Line 2, column unit_p_per_kwh: \"abc\" is not a number");
+        row("decimal comma", planOf("2025-01-01,\"24,5\",60,,,5\n"),
+            "Line 2, column unit_p_per_kwh: \"24,5\" is not a number");
+        row("exponent", planOf("2025-01-01,1e3,60,,,5\n"),
+            "Line 2, column unit_p_per_kwh: \"1e3\" is not a number");
+        row("no unit rate", planOf("2025-01-01,,60,,,5\n"),
+            "Line 2, column unit_p_per_kwh: a value is needed");
+        row("VAT over 100", planOf("2025-01-01,1,1,,,120\n"),
+            "Line 2, column vat_percent: 120 is above 100");
+        row("not ISO date", planOf("01/01/2025,1,1,,,\n"),
+            "Line 2, column from: \"01/01/2025\" is not a date of the "
+            "form yyyy-mm-dd");
+        row("31 February", planOf("2025-02-31,1,1,,,\n"),
+            "Line 2, column from: \"2025-02-31\" is not a date of the "
+            "form yyyy-mm-dd");
+        row("extra cell", planOf("2025-01-01,1,1,,,,7\n"), "Line 2: 7 cells, the header has 6");
+        row("empty file", QByteArray(), "The plan: no header row");
+        row("header only", Header, "The plan: no price rows below the header");
+        row("not UTF-8", planOf("2025-01-01,1,1,,,\xff\n"), "The plan: not UTF-8 text");
     }
 
     void refusedPlans() {

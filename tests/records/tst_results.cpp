@@ -52,28 +52,27 @@ class TestResults : public QObject {
         QTest::addColumn<QString>("fields");
         QTest::addColumn<double>("periods");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("everything, monthly, break point per day")
-            << "+Period;+DRate;+Disc1P;VAT=5.0;BPoint=5.50;R1Units=522;R2Units=290;"
-               "NormalR2=£0.130000;NR1Cost=£64.44;NR2Cost=£37.70;CRUnits=345;CheapR=£0.065000;"
-               "CRCost=£22.43;TSCharge=£30.00;Disc1=10.00;D1Cost=£15.46;VCost=£6.96;Disc2=£1.00;"
-               "PRate=2;TDaysP=61;NRUnitsP=523;R1UnitsP=335.5;R2UnitsP=187.5;NR1CostP=£41.42;"
-               "NR2CostP=£24.38;CRUnitsP=222;CRCostP=£14.43;TSChargeP=£20.00;D1CostP=£10.02;"
-               "VCostP=£4.51;TVCostP=£92.74"
-            << 3.0 << Everything;
-        QTest::newRow("plain") << "" << 1.0
-                               << "Quarter(s)\nNormal Rate   Units Used:  812     at £0.123456 per "
-                                  "KWhr = £100.25\nTotal Cost";
-        QTest::newRow("break point per quarter, two quarters, long values")
-            << "BPoint=500;NRUnits=12345;R1Units=1000;NR1Cost=£1,524.03;R2Units=234" << 2.0
-            << "Quarters(s)\nNormal Rate   Units Used: 2345     Normal Rate 2 after 2 * 500KWHrs\n"
-               "Normal Rate 1 Units Used: 1000     at £0.123456 per KWhr = ,524.03\n";
-        QTest::newRow("amount discount 1, fixed discount 2")
-            << "+Disc2F;Disc1=£5.00;D1Cost=£5.00;Disc2=£2.50" << 1.0
-            << "Cost before Discount 1  : £154.57\nDiscount 1              :  -£5.00  1 Quarter\n"
-               "Discount 2              :  -£2.50  Fixed Discount\n";
-        QTest::newRow("one month predicted")
-            << "+Period;PRate=1;TDaysP=31;NRUnitsP=265" << 1.0
-            << "Kgm\n\nCost Prediction Over 1 Month    ( 31 Days)\n";
+        row("everything, monthly, break point per day",
+            "+Period;+DRate;+Disc1P;VAT=5.0;BPoint=5.50;R1Units=522;R2Units=290;"
+            "NormalR2=£0.130000;NR1Cost=£64.44;NR2Cost=£37.70;CRUnits=345;CheapR=£0.065000;"
+            "CRCost=£22.43;TSCharge=£30.00;Disc1=10.00;D1Cost=£15.46;VCost=£6.96;Disc2=£1.00;"
+            "PRate=2;TDaysP=61;NRUnitsP=523;R1UnitsP=335.5;R2UnitsP=187.5;NR1CostP=£41.42;"
+            "NR2CostP=£24.38;CRUnitsP=222;CRCostP=£14.43;TSChargeP=£20.00;D1CostP=£10.02;"
+            "VCostP=£4.51;TVCostP=£92.74",
+            3.0, Everything);
+        row("plain", "", 1.0,
+            "Quarter(s)\nNormal Rate   Units Used:  812     at £0.123456 per "
+            "KWhr = £100.25\nTotal Cost");
+        row("break point per quarter, two quarters, long values",
+            "BPoint=500;NRUnits=12345;R1Units=1000;NR1Cost=£1,524.03;R2Units=234", 2.0,
+            "Quarters(s)\nNormal Rate   Units Used: 2345     Normal Rate 2 after 2 * 500KWHrs\n"
+            "Normal Rate 1 Units Used: 1000     at £0.123456 per KWhr = ,524.03\n");
+        row("amount discount 1, fixed discount 2", "+Disc2F;Disc1=£5.00;D1Cost=£5.00;Disc2=£2.50",
+            1.0,
+            "Cost before Discount 1  : £154.57\nDiscount 1              :  -£5.00  1 Quarter\n"
+            "Discount 2              :  -£2.50  Fixed Discount\n");
+        row("one month predicted", "+Period;PRate=1;TDaysP=31;NRUnitsP=265", 1.0,
+            "Kgm\n\nCost Prediction Over 1 Month    ( 31 Days)\n");
     }
 
     void report() {

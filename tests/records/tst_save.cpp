@@ -16,13 +16,11 @@ class TestSave : public QObject {
                                  "box and click Save again";
         const QString error = "Voltrake Save Data Error|" + DateMessage + "No results ";
         using A = Host::Answer;
-        QTest::newRow("both logs") << false << A::Ok << "Calculation Saved" << false << "";
-        QTest::newRow("No History") << true << A::Ok << "Calculation Saved" << false << question;
-        QTest::newRow("Cancel") << true << A::Cancel << "No Calculation Saved" << false << question;
-        QTest::newRow("refused") << false << A::Ok << "" << true
-                                 << error + "or history data saved\n";
-        QTest::newRow("refused, No History")
-            << true << A::Ok << "" << true << error + "data saved\n";
+        row("both logs", false, A::Ok, "Calculation Saved", false, "");
+        row("No History", true, A::Ok, "Calculation Saved", false, question);
+        row("Cancel", true, A::Cancel, "No Calculation Saved", false, question);
+        row("refused", false, A::Ok, "", true, error + "or history data saved\n");
+        row("refused, No History", true, A::Ok, "", true, error + "data saved\n");
     }
 
     void save() {
@@ -47,7 +45,7 @@ class TestSave : public QObject {
                  saved && !noHistory ? "history\r\nrecord\r\n" : "history\r\n");
         QCOMPARE(ws.f.text("Status"), status);
         QCOMPARE(ws.f.model.enabled("Save"), answer == Host::Answer::Cancel);
-        QCOMPARE(boxTexts(ws.host), QStringList(box).filter("|"));
+        QCOMPARE(ws.host.texts(), QStringList(box).filter("|"));
     }
 };
 

@@ -43,6 +43,21 @@ QStringList ScriptedHost::titles() const {
     return t;
 }
 
+QStringList ScriptedHost::texts() const {
+    QStringList t;
+    for (const Box& b : boxes)
+        t.append(b.title + '|' + b.text);
+    return t;
+}
+
+QByteArray installedIni(const QByteArray& from, const QByteArray& to) {
+    QFile f(QStringLiteral(VOLTRAKE_SOURCE_DIR "/dist/Data/Voltrake.ini"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("no installed configuration");
+    QByteArray bytes = f.readAll();
+    return from.isEmpty() ? bytes : bytes.replace(from, to);
+}
+
 Workspace::Workspace() {
     QDir d(temp.path());
     d.mkdir(QStringLiteral("Data"));

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 // A Host that answers message boxes from a queue and records everything the core asks of it.
 class ScriptedHost : public Host {
@@ -45,9 +46,18 @@ class ScriptedHost : public Host {
     void closeUpdateWindow() override { ++updateWindowClosed; }
     void endProgram() override { ended = true; }
 
-    // The texts of all boxes shown, for compact comparisons.
+    // The titles, or "title|text" of all boxes shown, for compact comparisons.
     QStringList titles() const;
+    QStringList texts() const;
 };
+
+// The configuration file as installed, with one text replaced when from is given.
+QByteArray installedIni(const QByteArray& from = {}, const QByteArray& to = {});
+
+// One data row of a QtTest table.
+template <class... T> void row(const char* name, T... values) {
+    (QTest::newRow(name) << ... << values);
+}
 
 // A working directory with Data, Log and Help, and a MainForm pointed at it.
 class Workspace {

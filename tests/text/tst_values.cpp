@@ -63,6 +63,7 @@ class TestValues : public QObject {
         QTest::newRow("C locale") << "C" << "-5.00" << true << -5.0;
         QTest::newRow("empty") << "en_GB" << "" << false << 0.0;
         QTest::newRow("trailing letters") << "en_GB" << "12abc" << false << 0.0;
+        QTest::newRow("bare exponent letter") << "en_GB" << "7e" << false << 0.0;
         QTest::newRow("only symbol") << "en_GB" << "£" << false << 0.0;
         QTest::newRow("two symbols") << "en_GB" << "££5" << false << 0.0;
         QTest::newRow("nan") << "en_GB" << "nan" << false << 0.0;
@@ -288,6 +289,7 @@ class TestValues : public QObject {
         QCOMPARE(timeOfDay(QTime(16, 5, 0)), QStringLiteral("16:05:00"));
         QVERIFY(!ddMmmYyyy(QDate(), QLocale("en_GB")).isNull()); // no month: no crash
         QCOMPARE(yymmdd(moment.date()), QStringLiteral("261205"));
+        QCOMPARE(isoDate(QDate(2029, 12, 19)), QStringLiteral("2029-12-19"));
         QCOMPARE(shortDate(moment.date(), QLocale("en_US")), QStringLiteral("12/5/26"));
         // Past the two-digit window the year is written whole, so it cannot read as 1930.
         QCOMPARE(shortDate(QDate(2030, 1, 2), QLocale("en_US")), QStringLiteral("1/2/2030"));

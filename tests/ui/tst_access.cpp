@@ -15,12 +15,6 @@
 
 namespace {
 
-// The configuration as installed.
-QByteArray installedIni() {
-    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // With VOLTRAKE_SHOTS set to a directory, the grabs to look at go there.
 void saveShot(QWidget* w, const QString& name) {
     if (qEnvironmentVariableIsSet("VOLTRAKE_SHOTS"))
@@ -142,11 +136,10 @@ class TestAccess : public QObject {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("button");
-        QTest::newRow("Return in a reading") << "NRead2" << int(Qt::Key_Return) << 0 << "Calc";
-        QTest::newRow("Enter in Notes")
-            << "Notes" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "Calc";
-        QTest::newRow("F1") << "Period" << int(Qt::Key_F1) << 0 << "Help1";
-        QTest::newRow("Ctrl+Q") << "TVCost" << int(Qt::Key_Q) << int(Qt::ControlModifier) << "Exit";
+        row("Return in a reading", "NRead2", int(Qt::Key_Return), 0, "Calc");
+        row("Enter in Notes", "Notes", int(Qt::Key_Enter), int(Qt::KeypadModifier), "Calc");
+        row("F1", "Period", int(Qt::Key_F1), 0, "Help1");
+        row("Ctrl+Q", "TVCost", int(Qt::Key_Q), int(Qt::ControlModifier), "Exit");
     }
 
     void keys() {
@@ -203,10 +196,10 @@ class TestAccess : public QObject {
     void accessKeyFocus_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("box");
-        QTest::newRow("After:") << int(Qt::Key_F) << "BPoint";
-        QTest::newRow("2)") << int(Qt::Key_2) << "Date2";
-        QTest::newRow("Auto Check:") << int(Qt::Key_K) << "UpEnable1";
-        QTest::newRow("Cost/Day:") << int(Qt::Key_Slash) << "CDay";
+        row("After:", int(Qt::Key_F), "BPoint");
+        row("2)", int(Qt::Key_2), "Date2");
+        row("Auto Check:", int(Qt::Key_K), "UpEnable1");
+        row("Cost/Day:", int(Qt::Key_Slash), "CDay");
     }
 
     void accessKeyFocus() {

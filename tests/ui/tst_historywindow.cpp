@@ -115,11 +115,10 @@ class TestHistoryWindow : public QObject {
     void modelEqualsSavedFigures_data() {
         QTest::addColumn<QString>("tariff");
         QTest::addColumn<bool>("cheap");
-        QTest::newRow("cheap rate, break point, discounts") << Tariff << true;
-        QTest::newRow("normal only, monthly, fixed discount")
-            << "NormalR1=0.3;SCharge=12;VAT=20;Disc2=4;+Disc2F;+Period" << false;
-        QTest::newRow("per-day break point")
-            << "+DRate;NormalR1=0.3;NormalR2=0.15;BPoint=5;SCharge=30" << false;
+        row("cheap rate, break point, discounts", Tariff, true);
+        row("normal only, monthly, fixed discount",
+            "NormalR1=0.3;SCharge=12;VAT=20;Disc2=4;+Disc2F;+Period", false);
+        row("per-day break point", "+DRate;NormalR1=0.3;NormalR2=0.15;BPoint=5;SCharge=30", false);
     }
 
     void modelEqualsSavedFigures() {
@@ -183,6 +182,14 @@ class TestHistoryWindow : public QObject {
                  qPrintable(s.host.boxes.value(0).text));
         QCOMPARE(dataLines(s.log()), dataLines(saved));
         QCOMPARE(s.host.boxes.value(0).text, QString("6 readings were imported."));
+
+        // Again: every line is refused in one message, and the log stays as it was.
+        const QByteArray before = s.read(HLog);
+        s.host.boxes.clear();
+        QVERIFY(!importReadingsFrom(s.form, s.path("readings.csv")));
+        QCOMPARE(s.read(HLog), before);
+        QCOMPARE(s.host.boxes.size(), 1);
+        QVERIFY2(s.host.boxes[0].text.contains("Line 7: "), qPrintable(s.host.boxes[0].text));
     }
 
     // Column headers before every 41st data line, as saves write them; nothing written when a
@@ -192,11 +199,11 @@ class TestHistoryWindow : public QObject {
         QTest::addColumn<int>("count");
         QTest::addColumn<bool>("bad");
         QTest::addColumn<int>("headerBlocks"); // in the log afterwards
-        QTest::newRow("into empty") << 0 << 45 << false << 2;
-        QTest::newRow("lone reading") << 0 << 1 << false << 1;
-        QTest::newRow("onto 39") << 39 << 3 << false << 2;
-        QTest::newRow("refused") << 3 << 3 << true << 1;
-        QTest::newRow("tariff failing its checks") << 3 << 3 << true << 1;
+        row("into empty", 0, 45, false, 2);
+        row("lone reading", 0, 1, false, 1);
+        row("onto 39", 39, 3, false, 2);
+        row("refused", 3, 3, true, 1);
+        row("tariff failing its checks", 3, 3, true, 1);
     }
 
     void importEdges() {
@@ -227,33 +234,6 @@ class TestHistoryWindow : public QObject {
         QCOMPARE(dataLines(log).size(), existing + count - (bad ? count : 0));
     }
 
-    // A readings file with a bad line refuses the whole import in one message and leaves the
-    // log as it was, byte for byte.
-    void importRefused_data() {
-        QTest::addColumn<QByteArray>("csv");
-        QTest::addColumn<QStringList>("named"); // in the message
-        QTest::newRow("before the last saved date")
-            << QByteArray("date;normal\n01/02/2019;15000\n2019-06-01;15500\n") << QStringList{"2"};
-        QTest::newRow("not a readings file")
-            << QByteArray("name,colour\nsky,blue\ngrass,green\n") << QStringList{"2", "3"};
-    }
-
-    void importRefused() {
-        QFETCH(QByteArray, csv);
-        QFETCH(QStringList, named);
-        Saves s(Tariff);
-        s.save(Quarterly[0], Quarterly[1]);
-        s.save(Quarterly[1], Quarterly[5]);
-        const QByteArray before = s.read(HLog);
-        s.write("readings.csv", csv);
-        s.host.boxes.clear();
-        QVERIFY(!importReadingsFrom(s.form, s.path("readings.csv")));
-        QCOMPARE(s.read(HLog), before);
-        QCOMPARE(s.host.boxes.size(), 1);
-        for (const QString& line : named)
-            QVERIFY2(s.host.boxes[0].text.contains(line), qPrintable(s.host.boxes[0].text));
-    }
-
     // Each menu item runs its button and follows the button's enabled state.
     void menuActions_data() {
         QTest::addColumn<QString>("action");
@@ -263,7 +243,7 @@ class TestHistoryWindow : public QObject {
                                               {"actionUpdate", "Update", "manual"},
                                               {"actionHelp", "Help1", "opened"},
                                               {"actionExit", "Exit", "ended"}})
-            QTest::newRow(action + 6) << QString(action) << QString(button) << QString(effect);
+            row(action + 6, QString(action), QString(button), QString(effect));
     }
 
     void menuActions() {

@@ -14,12 +14,6 @@ namespace {
 
 const QColor normalText(0x33, 0x33, 0x33), creditText(0xFF, 0x80, 0x00);
 
-// The configuration as installed.
-QByteArray installedIni() {
-    QFile f(QFINDTESTDATA("../../dist/Data/Voltrake.ini"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QLineEdit* edit(const MainWindow& w, const char* name) {
     return qobject_cast<QLineEdit*>(w.control(name));
 }

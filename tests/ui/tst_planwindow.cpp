@@ -91,26 +91,27 @@ class TestPlanWindow : public QObject {
         QStringList cheap = plain;
         cheap.insert(4, "Cheap units");
         cheap.insert(5, "Cheap p/kWh");
-        QTest::newRow("price change in the period")
-            << Header + "2025-01-01,20,50,8,,5\n2025-03-01,30,40,12,,5\n"
-            << "PlanDate1=01/02/2025;PlanDate2=01/04/2025;PlanNRead1=1000;PlanNRead2=1590;"
-               "PlanCRead1=2000;PlanCRead2=2118"
-            << cheap << QStringList{"01/02/2025", "01/03/2025", "28",    "280.00", "56.00",
-                                    "8.00",       "20.00",      "50.00", "5",      "£78.20"}
-            << QStringList{"£78.20", "£118.48"}
-            << QStringList{"Total: £196.68", "Cost per day: £3.33", "Cost per unit: £0.28"};
+        row("price change in the period",
+            Header + "2025-01-01,20,50,8,,5\n2025-03-01,30,40,12,,5\n",
+            "PlanDate1=01/02/2025;PlanDate2=01/04/2025;PlanNRead1=1000;PlanNRead2=1590;"
+            "PlanCRead1=2000;PlanCRead2=2118",
+            cheap,
+            QStringList{"01/02/2025", "01/03/2025", "28", "280.00", "56.00", "8.00", "20.00",
+                        "50.00", "5", "£78.20"},
+            QStringList{"£78.20", "£118.48"},
+            QStringList{"Total: £196.68", "Cost per day: £3.33", "Cost per unit: £0.28"});
         // Export worth more than the bill: 10 x 25 + 30 x 50 = 1750p, no VAT, less 200 x 15.
         QStringList exported = plain;
         exported.insert(4, "Export units");
         exported.insert(5, "Export p/kWh");
-        QTest::newRow("export credit over the bill")
-            << Header + "2025-01-01,25,50,,15,\n"
-            << "PlanDate1=01/01/2025;PlanDate2=31/01/2025;PlanNRead1=5000;PlanNRead2=5010;"
-               "PlanExport1=100;PlanExport2=300"
-            << exported << QStringList{"01/01/2025", "31/01/2025", "30",    "10.00", "200.00",
-                                       "15.00",      "25.00",      "50.00", "0",     "£-12.50"}
-            << QStringList{"£-12.50"}
-            << QStringList{"Total: £-12.50", "Cost per day: £-0.42", "Cost per unit: £-1.25"};
+        row("export credit over the bill", Header + "2025-01-01,25,50,,15,\n",
+            "PlanDate1=01/01/2025;PlanDate2=31/01/2025;PlanNRead1=5000;PlanNRead2=5010;"
+            "PlanExport1=100;PlanExport2=300",
+            exported,
+            QStringList{"01/01/2025", "31/01/2025", "30", "10.00", "200.00", "15.00", "25.00",
+                        "50.00", "0", "£-12.50"},
+            QStringList{"£-12.50"},
+            QStringList{"Total: £-12.50", "Cost per day: £-0.42", "Cost per unit: £-1.25"});
     }
 
     void bill() {
@@ -150,16 +151,14 @@ class TestPlanWindow : public QObject {
         QTest::addColumn<QString>("fields");
         QTest::addColumn<QString>("message"); // %1: the plan's path
         QTest::addColumn<bool>("planRead");
-        QTest::newRow("bad price") << Header + "2025-01-01,24.50,60,,,5\n2025-04-01,abc,60,,,5\n"
-                                   << Quarter
-                                   << "The plan %1 was refused.\r\nLine 3, column "
-                                      "unit_p_per_kwh: \"abc\" is not a number."
-                                   << false;
-        QTest::newRow("before the plan")
-            << OnePrice << Quarter + ";PlanDate1=01/12/2024"
-            << "The reading period starts before the plan's first price date, 01/01/2025: the "
-               "plan says nothing of the prices before it"
-            << true;
+        row("bad price", Header + "2025-01-01,24.50,60,,,5\n2025-04-01,abc,60,,,5\n", Quarter,
+            "The plan %1 was refused.\r\nLine 3, column "
+            "unit_p_per_kwh: \"abc\" is not a number.",
+            false);
+        row("before the plan", OnePrice, Quarter + ";PlanDate1=01/12/2024",
+            "The reading period starts before the plan's first price date, 01/01/2025: the "
+            "plan says nothing of the prices before it",
+            true);
     }
 
     void refused() {
@@ -196,11 +195,11 @@ class TestPlanWindow : public QObject {
         QTest::addColumn<bool>("replace");        // the answer to the question
         QTest::addColumn<bool>("asked");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("no default yet") << QByteArray() << true << false << true;
-        QTest::newRow("another, replaced") << OnePrice << true << true << true;
-        QTest::newRow("another, kept") << OnePrice << false << true << false;
-        QTest::newRow("the same") << QByteArray("same") << true << false << true;
-        QTest::newRow("not writable") << QByteArray("dir") << true << false << false;
+        row("no default yet", QByteArray(), true, false, true);
+        row("another, replaced", OnePrice, true, true, true);
+        row("another, kept", OnePrice, false, true, false);
+        row("the same", QByteArray("same"), true, false, true);
+        row("not writable", QByteArray("dir"), true, false, false);
     }
 
     void saveDefault() {
@@ -249,9 +248,9 @@ class TestPlanWindow : public QObject {
     void openFromMenu_data() {
         QTest::addColumn<QStringList>("files"); // in Data
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("no plan") << QStringList{} << "";
-        QTest::newRow("the example") << QStringList{"plan-example.csv"} << "plan-example.csv";
-        QTest::newRow("the default") << QStringList{"plan-example.csv", "plan.csv"} << "plan.csv";
+        row("no plan", QStringList{}, "");
+        row("the example", QStringList{"plan-example.csv"}, "plan-example.csv");
+        row("the default", QStringList{"plan-example.csv", "plan.csv"}, "plan.csv");
     }
 
     void openFromMenu() {
