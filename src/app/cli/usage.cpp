@@ -129,9 +129,10 @@ CommandResult importFiles(const Context& context, const Options& options) {
                 u" (nothing of the file was kept)"_s);
             refused = true;
         } else {
-            QString line = file + u": "_s + formatName(*o.format) + u", "_s +
-                           QString::number(o.added) + u" new, "_s + QString::number(o.unchanged) +
-                           u" unchanged, "_s + QString::number(o.replaced) + u" replaced"_s;
+            QString line = file + u": "_s + (o.format ? formatName(*o.format) : QString()) +
+                           u", "_s + QString::number(o.added) + u" new, "_s +
+                           QString::number(o.unchanged) + u" unchanged, "_s +
+                           QString::number(o.replaced) + u" replaced"_s;
             if (o.first)
                 line +=
                     u", "_s + localIso(*o.first, o.zone) + u" to "_s + localIso(*o.last, o.zone);
@@ -271,8 +272,7 @@ CommandResult summary(const Context& context, const Options& options) {
             {u"Month"_s, u"kWh import"_s, u"kWh export"_s, u"Missing"_s, u"Estimated"_s}};
         for (auto it = months.cbegin(); it != months.cend(); ++it) {
             const auto& [imp, exp] = it.value();
-            monthRows << QStringList{monthText(it.key()), kwhText(imp.kwh),
-                                     kwhText(exp.kwh),
+            monthRows << QStringList{monthText(it.key()), kwhText(imp.kwh), kwhText(exp.kwh),
                                      QString::number(imp.missing + exp.missing),
                                      QString::number(imp.estimated + exp.estimated)};
         }
