@@ -162,12 +162,14 @@ Request request(const QStringList& files, const QString& current) {
 std::variant<Ranking, QString> rank(const usage::Store& store, const Request& request) {
     Ranking out;
     // Every tariff prices the local days of the current tariff's zone (or, if that one cannot
-    // be read, of the first that can).
-    const tariff::TariffFile* current =
-        request.tariffs.value(request.current).tariff ? &request.tariffs[request.current] : nullptr;
-    const tariff::TariffFile* zoneFrom = current;
+    // be read or is a plan, which names no zone, of the first that names one).
+    auto named = [](const tariff::TariffFile& f) { return f.tariff && !f.plan; };
+    const tariff::TariffFile* zoneFrom =
+        request.current < request.tariffs.size() && named(request.tariffs[request.current])
+            ? &request.tariffs[request.current]
+            : nullptr;
     for (const tariff::TariffFile& f : request.tariffs)
-        if (!zoneFrom && f.tariff)
+        if (!zoneFrom && named(f))
             zoneFrom = &f;
     out.zone = zoneFrom ? zoneFrom->tariff->zone : QTimeZone::systemTimeZone();
 
@@ -216,7 +218,10 @@ std::variant<Ranking, QString> rank(const usage::Store& store, const Request& re
             out.refused.append({f.path, {}, f.reason});
             continue;
         }
-        if (f.tariff->zone.id() != out.zone.id()) {
+        domain::TouTariff tariff = *f.tariff;
+        if (f.plan)
+            tariff.zone = out.zone;
+        if (tariff.zone.id() != out.zone.id()) {
             out.refused.append({f.path, f.tariff->name,
                                 u"its zone is "_s + QString::fromUtf8(f.tariff->zone.id()) +
                                     u", the current "
@@ -225,7 +230,7 @@ std::variant<Ranking, QString> rank(const usage::Store& store, const Request& re
                                     u"; every tariff of a ranking prices the same local days"_s});
             continue;
         }
-        auto priced = domain::priceSlots(*f.tariff, list, exported, out.from, out.to);
+        auto priced = domain::priceSlots(tariff, list, exported, out.from, out.to);
         if (const auto* refusal = std::get_if<domain::TouRefusal>(&priced)) {
             out.refused.append({f.path, f.tariff->name, refusal->reason});
             continue;

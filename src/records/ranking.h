@@ -62,7 +62,7 @@ struct Request {
 Request request(const QStringList& files, const QString& current);
 
 // The ranking, or why nothing can be ranked (no import meter, several and none named, an
-// empty range).
+// empty range). A tariff read from a plan CSV names no zone and takes the ranking's.
 std::variant<Ranking, QString> rank(const usage::Store& store, const Request& request);
 
 // {"from","to","coverage":{...},"tariffs":[...],"refused":[{"file","reason"}]}

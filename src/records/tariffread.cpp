@@ -730,6 +730,7 @@ TariffFile readTariffFile(const QString& path) {
             return out;
         }
         parsed = tariffFromPlan(std::get<domain::TariffPlan>(plan), path, planLines(data));
+        out.plan = true;
     }
     if (const auto* fault = std::get_if<ReadFault>(&parsed))
         out.reason = fault->text();

@@ -59,7 +59,8 @@ std::variant<domain::TouTariff, ReadFault> tariffFromPlan(const domain::TariffPl
 struct TariffFile {
     QString path;
     std::optional<domain::TouTariff> tariff;
-    QString reason; // "periods[1].bands[0].from: 25:00 is not a time of day"
+    bool plan = false; // read from a plan CSV, which names no zone: the system's stands in
+    QString reason;    // "periods[1].bands[0].from: 25:00 is not a time of day"
     // The reason with the file in front of it.
     QString message() const { return path + QStringLiteral(": ") + reason; }
 };

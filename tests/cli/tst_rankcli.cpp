@@ -3,9 +3,7 @@
 #include "records/usagestore.h"
 
 #include <QBuffer>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
@@ -24,7 +22,7 @@ Run run(const QStringList& args, const QString& workingDir = {}) {
     p.setWorkingDirectory(workingDir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"LC_ALL"_s, u"en_GB.UTF-8"_s);
-    env.insert(u"TZ"_s, u"Europe/London"_s);
+    env.insert(u"TZ"_s, u"UTC"_s); // a plan, which names no zone, takes the tariffs' zone
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VOLTRAKE_CLI), args);
     if (!p.waitForFinished(30000))
@@ -94,14 +92,6 @@ class Workspace {
     QTemporaryDir dir;
 };
 
-QJsonObject json(const QByteArray& bytes) {
-    QJsonParseError e;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &e);
-    if (e.error != QJsonParseError::NoError)
-        qWarning("%s", bytes.constData());
-    return doc.object();
-}
-
 } // namespace
 
 class TestRankCli : public QObject {
@@ -109,156 +99,118 @@ class TestRankCli : public QObject {
   private slots:
     // Worked by hand, 94 half-hours used, 2 missing, 2 kWh exported:
     // EV (current, VAT 0): 24 x 8 + 70 x 25 + 2 x 45 = 2032p
-    // Flat: (94 x 20 + 2 x 50) x 1.05 - 2 x 15 = 2079 - 30 = 2049p
+    // Flat, and the plan that says the same: (94 x 20 + 2 x 50) x 1.05 - 2 x 15 = 2049p
     // Night (utc clock, = local in January): (28 x 10 + 66 x 30 + 2 x 40) x 1.05 = 2457p
-    void rankJson() {
+    // Refused: a tariff with a bad time, a plan with a cheap rate.
+    void rank() {
         Workspace w;
         w.import(twoDays());
-        const Run r = w.rank({u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"night.json"_s,
-                              u"--tariff"_s, w.path(u"broken.json"_s), u"--current"_s,
-                              w.path(u"ev.json"_s), u"--format"_s, u"json"_s});
-        QCOMPARE(r.exit, 2);
-        QVERIFY2(r.err.contains(u"broken.json: periods[0].bands[0].from: 25:00 is not a time of "
-                                u"day (HH:MM)"_s),
-                 qPrintable(r.err));
-        const QJsonObject o = json(r.out);
-        QCOMPARE(o[u"from"_s].toString(), u"2025-01-06"_s);
-        QCOMPARE(o[u"to"_s].toString(), u"2025-01-08"_s);
-        QCOMPARE(o[u"coverage"_s].toObject(),
-                 (QJsonObject{{u"slots"_s, 94}, {u"missing"_s, 2}, {u"estimated"_s, 0}}));
-        QStringList order;
-        for (const QJsonValue& t : o[u"tariffs"_s].toArray()) {
-            const QJsonObject x = t.toObject();
-            order << x[u"name"_s].toString() + ' ' + QString::number(x[u"total"_s].toDouble()) +
-                         ' ' + QString::number(x[u"difference"_s].toDouble()) + ' ' +
-                         QString::number(x[u"difference_percent"_s].toDouble());
-        }
-        QCOMPARE(order, (QStringList{u"EV 20.32 0 0"_s, u"Flat 20.49 0.17 0.8"_s,
-                                     u"Night 24.57 4.25 20.9"_s}));
-        const QJsonObject flat = o[u"tariffs"_s].toArray()[1].toObject();
-        QCOMPARE(flat, (QJsonObject{{u"name"_s, u"Flat"_s},
-                                    {u"file"_s, u"flat.json"_s},
-                                    {u"total"_s, 20.49},
-                                    {u"energy"_s, 18.8},
-                                    {u"standing"_s, 1.0},
-                                    {u"vat"_s, 0.99},
-                                    {u"export_credit"_s, 0.3},
-                                    {u"difference"_s, 0.17},
-                                    {u"difference_percent"_s, 0.8},
-                                    {u"bands"_s, QJsonArray{QJsonObject{{u"name"_s, u"All"_s},
-                                                                        {u"kwh"_s, 94},
-                                                                        {u"cost"_s, 18.8}}}},
-                                    {u"months"_s, QJsonArray{QJsonObject{{u"month"_s, u"2025-01"_s},
-                                                                         {u"kwh"_s, 94},
-                                                                         {u"total"_s, 20.49}}}}}));
-        const QJsonArray refused = o[u"refused"_s].toArray();
-        QCOMPARE(refused.size(), 1);
-        QCOMPARE(refused[0].toObject()[u"reason"_s].toString(),
-                 u"periods[0].bands[0].from: 25:00 is not a time of day (HH:MM)"_s);
-    }
+        const QByteArray header =
+            "from,unit_p_per_kwh,standing_p_per_day,cheap_p_per_kwh,export_p_per_kwh,vat_percent\n";
+        w.write(u"plan.csv"_s, header + "2025-01-01,20,50,,15,5\n");
+        w.write(u"cheap.csv"_s, header + "2025-01-01,20,50,10,15,5\n");
+        QStringList args{u"--current"_s, u"ev.json"_s};
+        for (const char* t : {"flat.json", "night.json", "broken.json", "plan.csv", "cheap.csv"})
+            args << u"--tariff"_s << QString::fromLatin1(t);
 
-    void rankTableAndCsv() {
-        Workspace w;
-        w.import(twoDays());
-        const QStringList tariffs{u"--tariff"_s, w.path(u"night.json"_s),
-                                  u"--tariff"_s, w.path(u"flat.json"_s),
-                                  u"--tariff"_s, w.path(u"broken.json"_s)};
-        const Run table = w.rank(tariffs);
+        const Run table = w.rank(args);
         QCOMPARE(table.exit, 2);
-        const QString text = QString::fromLocal8Bit(table.out);
-        QVERIFY2(text.startsWith(u"Range: 06/01/2025 up to 08/01/2025 (2 days, Europe/London)\n"
-                                 u"Meter: (no id) import, (no id) export\n"
-                                 u"Slots: 94 used, 2 missing, 0 estimated\n"
-                                 u"Every total leaves out the 2 missing slots.\n"_s),
-                 qPrintable(text));
-        QVERIFY2(text.contains(u"\n#  Tariff           Total  Per day  Difference      %  File\n"
-                               u"1  Flat             20.49    10.25       -4.08  -16.6  "_s),
-                 qPrintable(text));
-        QVERIFY2(text.contains(u"\n2  Night (current)  24.57    12.29        0.00    0.0  "_s),
-                 qPrintable(text));
-        QVERIFY2(text.contains(u"-  (unread)"_s) &&
-                     text.contains(u"broken.json: refused: periods[0]"_s),
-                 qPrintable(text));
-        const Run csv = w.rank(tariffs + QStringList{u"--format"_s, u"csv"_s});
-        QCOMPARE(csv.exit, 2);
-        const QList<QByteArray> lines = csv.out.split('\n');
-        QCOMPARE(lines.value(0), "rank,name,file,total,energy,standing,vat,export_credit,"
-                                 "cost_per_day,difference,difference_percent,reason");
-        QCOMPARE(lines.value(1), "1,Flat," + w.path(u"flat.json"_s).toUtf8() +
-                                     ",20.49,18.80,1.00,0.99,0.30,10.2450,-4.08,-16.6,");
+        QCOMPARE(QString::fromLocal8Bit(table.out),
+                 u"Range: 06/01/2025 up to 08/01/2025 (2 days, Europe/London)\n"
+                 u"Meter: (no id) import, (no id) export\n"
+                 u"Slots: 94 used, 2 missing, 0 estimated\n"
+                 u"Every total leaves out the 2 missing slots.\n\n"
+                 u"#  Tariff        Total  Per day  Difference     %  File\n"
+                 u"1  EV (current)  20.32    10.16        0.00   0.0  ev.json\n"
+                 u"2  Flat          20.49    10.25        0.17   0.8  flat.json\n"
+                 u"3  plan          20.49    10.25        0.17   0.8  plan.csv\n"
+                 u"4  Night         24.57    12.29        4.25  20.9  night.json\n"
+                 u"-  (unread)                                        broken.json: refused: "
+                 u"periods[0].bands[0].from: 25:00 is not a time of day (HH:MM)\n"
+                 u"-  (unread)                                        cheap.csv: refused: line 2, "
+                 u"column cheap_p_per_kwh: a cheap rate names no hours, so it cannot price "
+                 u"half-hours; write the tariff as JSON with bands\n"_s);
+        QVERIFY2(table.err.contains(u"broken.json: periods[0].bands[0].from: 25:00 is not a time "
+                                    u"of day (HH:MM)"_s),
+                 qPrintable(table.err));
+
+        const Run json = w.rank(args + QStringList{u"--format"_s, u"json"_s});
+        QCOMPARE(json.exit, 2);
+        const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(QJsonDocument(o[u"coverage"_s].toObject()).toJson(QJsonDocument::Compact),
+                 R"({"estimated":0,"missing":2,"slots":94})");
+        QCOMPARE(o[u"from"_s].toString() + o[u"to"_s].toString(), u"2025-01-062025-01-08"_s);
+        QCOMPARE(
+            QJsonDocument(o[u"tariffs"_s].toArray()[1].toObject()).toJson(QJsonDocument::Compact),
+            R"({"bands":[{"cost":18.8,"kwh":94,"name":"All"}],"difference":0.17,)"
+            R"("difference_percent":0.8,"energy":18.8,"export_credit":0.3,"file":"flat.json",)"
+            R"("months":[{"kwh":94,"month":"2025-01","total":20.49}],"name":"Flat",)"
+            R"("standing":1,"total":20.49,"vat":0.99})");
+        QCOMPARE(o[u"tariffs"_s].toArray().size(), 4);
+        QCOMPARE(o[u"refused"_s].toArray()[1].toObject()[u"file"_s].toString(), u"cheap.csv"_s);
+
+        const Run csv = w.rank(args + QStringList{u"--format"_s, u"csv"_s});
+        QCOMPARE(
+            csv.out.split('\n').mid(0, 3),
+            (QList<QByteArray>{"rank,name,file,total,energy,standing,vat,export_credit,"
+                               "cost_per_day,difference,difference_percent,reason",
+                               "1,EV,ev.json,20.32,19.42,0.90,0.00,0.00,10.1600,0.00,0.0,",
+                               "2,Flat,flat.json,20.49,18.80,1.00,0.99,0.30,10.2450,0.17,0.8,"}));
     }
 
-    // One tariff over a range inside the data: the 7th only, its two missing slots named.
+    // One tariff over a range inside the data: the 7th only, its two missing slots counted.
+    // (46 x 20 + 50) x 1.05 = 1018.5
     void billUsage() {
         Workspace w;
         w.import(twoDays());
-        const Run r = run({u"bill"_s, u"--usage"_s, u"--tariff"_s, w.path(u"flat.json"_s),
-                           u"--from"_s, u"07/01/2025"_s, u"--to"_s, u"08/01/2025"_s, u"--format"_s,
-                           u"json"_s, u"--dir"_s, w.dir.path()});
+        const Run r = run({u"bill"_s, u"--usage"_s, u"--tariff"_s, u"flat.json"_s, u"--from"_s,
+                           u"07/01/2025"_s, u"--to"_s, u"08/01/2025"_s, u"--format"_s, u"json"_s,
+                           u"--dir"_s, w.dir.path()},
+                          w.dir.path());
         QCOMPARE(r.exit, 0);
-        const QJsonObject o = json(r.out);
-        // (46 x 20 + 50) x 1.05 = 1018.5
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o[u"total"_s].toDouble(), 10.19);
         QCOMPARE(o[u"coverage"_s].toObject()[u"missing"_s].toInt(), 2);
-        QCOMPARE(o[u"pieces"_s].toArray(), (QJsonArray{QJsonObject{{u"from"_s, u"2025-01-07"_s},
-                                                                   {u"to"_s, u"2025-01-08"_s},
-                                                                   {u"days"_s, 1},
-                                                                   {u"energy"_s, 9.2},
-                                                                   {u"standing"_s, 0.5},
-                                                                   {u"vat"_s, 0.49},
-                                                                   {u"export_credit"_s, 0},
-                                                                   {u"cost"_s, 10.19}}}));
+        QCOMPARE(QJsonDocument(o[u"pieces"_s].toArray()).toJson(QJsonDocument::Compact),
+                 R"([{"cost":10.19,"days":1,"energy":9.2,"export_credit":0,"from":"2025-01-07",)"
+                 R"("standing":0.5,"to":"2025-01-08","vat":0.49}])");
         QVERIFY(!o.contains(u"difference"_s));
     }
 
+    // Store: 0 the two days, 1 and a second import meter, 2 a file that is no store, 3 none.
     void refused_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<bool>("twoMeters");
+        QTest::addColumn<int>("store");
+        QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("message");
         QTest::newRow("zone of another tariff")
-            << QStringList{u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"paris.json"_s} << false
+            << QStringList{u"--tariff"_s, u"flat.json"_s, u"--tariff"_s, u"paris.json"_s} << 0 << 2
             << "paris.json: its zone is Europe/Paris, the current tariff's Europe/London; every "
                "tariff of a ranking prices the same local days";
-        QTest::newRow("a meter without slots")
-            << QStringList{u"--tariff"_s, u"flat.json"_s, u"--meter"_s, u"X"_s} << true
-            << "meter X has no import slots; meters with import slots: (no id), M2";
         QTest::newRow("several import meters, none named")
-            << QStringList{u"--tariff"_s, u"flat.json"_s} << true
+            << QStringList{u"--tariff"_s, u"flat.json"_s} << 1 << 2
             << "several meters have import slots ((no id), M2): name one";
-        QTest::newRow("range before the tariff")
-            << QStringList{u"--tariff"_s,   u"flat.json"_s, u"--from"_s,
-                           u"30/12/2024"_s, u"--to"_s,      u"31/12/2024"_s}
-            << false
-            << "flat.json: the range starts on 2024-12-30, before the tariff's first period "
-               "(2025-01-01)";
-        QTest::newRow("a tariff that cannot be read")
-            << QStringList{u"--tariff"_s, u"none.json"_s} << false << "none.json: no such file";
+        QTest::newRow("not a store") << QStringList{u"--tariff"_s, u"flat.json"_s} << 2 << 1
+                                     << "usage.sqlite is not a Voltrake smart-meter store";
+        QTest::newRow("no store") << QStringList{u"--tariff"_s, u"flat.json"_s} << 3 << 2
+                                  << "the store has no import slots";
     }
     void refused() {
         QFETCH(QStringList, args);
-        QFETCH(bool, twoMeters);
+        QFETCH(int, store);
+        QFETCH(int, exit);
         QFETCH(QString, message);
         Workspace w;
-        w.import(twoDays());
-        if (twoMeters)
+        if (store < 2)
+            w.import(twoDays());
+        if (store == 1)
             w.import("start,end,kwh\n2025-01-06T00:00:00Z,2025-01-06T00:30:00Z,1\n", u"M2"_s);
+        if (store == 2)
+            w.write(u"Data/usage.sqlite"_s, QByteArray(200, 'x'));
         w.write(u"paris.json"_s, QByteArray(Flat).replace("Europe/London", "Europe/Paris"));
         const Run r = w.rank(args);
-        QCOMPARE(r.exit, 2);
+        QCOMPARE(r.exit, exit);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    }
-
-    void store() {
-        Workspace w;
-        w.write(u"Data/usage.sqlite"_s, "not a database at all, but long enough to have a header "
-                                        "of a hundred bytes like every SQLite file has....");
-        const Run r = w.rank({u"--tariff"_s, w.path(u"flat.json"_s)});
-        QCOMPARE(r.exit, 1);
-        QVERIFY2(r.err.contains(w.path(u"Data/usage.sqlite"_s)), qPrintable(r.err));
-        QFile::remove(w.path(u"Data/usage.sqlite"_s));
-        const Run empty = w.rank({u"--tariff"_s, w.path(u"flat.json"_s)});
-        QCOMPARE(empty.exit, 2);
-        QVERIFY2(empty.err.contains(u"no import slots"_s), qPrintable(empty.err));
     }
 };
 
