@@ -23,9 +23,9 @@ namespace {
 
 struct Snapshot {
     QList<Series> series;
-    QList<QList<domain::Slot>> slots;
+    QList<QList<domain::Slot>> lists;
     bool operator==(const Snapshot& o) const {
-        if (series.size() != o.series.size() || slots != o.slots)
+        if (series.size() != o.series.size() || lists != o.lists)
             return false;
         for (qsizetype i = 0; i < series.size(); ++i)
             if (series[i].meter != o.series[i].meter ||
@@ -39,9 +39,9 @@ Snapshot snapshot(const Store& store) {
     Snapshot s;
     s.series = store.series();
     for (const Series& series : s.series) {
-        const auto list = store.slotsOf(series.meter, series.direction,
-                                        std::numeric_limits<qint64>::min(),
-                                        std::numeric_limits<qint64>::max());
+        const auto list =
+            store.slotsOf(series.meter, series.direction, std::numeric_limits<qint64>::min(),
+                          std::numeric_limits<qint64>::max());
         for (qsizetype i = 0; i < list.size(); ++i) {
             const domain::Slot& slot = list[i];
             if (slot.seconds <= 0 || slot.seconds > 3600 || !std::isfinite(slot.kwh))
@@ -49,14 +49,14 @@ Snapshot snapshot(const Store& store) {
             if (i > 0 && list[i - 1].end() > slot.start)
                 fail("two slots of one meter and direction overlap");
         }
-        s.slots.append(list);
+        s.lists.append(list);
     }
     return s;
 }
 
 Store& store() {
     // tmpfs when there is one: the store syncs every commit.
-    static QTemporaryDir dir(QDir::exists(QStringLiteral("/dev/shm"))
+    static QTemporaryDir dir(QFileInfo::exists(QStringLiteral("/dev/shm"))
                                  ? QStringLiteral("/dev/shm/fuzz_usagestore-XXXXXX")
                                  : QDir::tempPath() + QStringLiteral("/fuzz_usagestore-XXXXXX"));
     static std::unique_ptr<Store> opened = [] {
