@@ -4,6 +4,7 @@
 #include "form/mainform.h"
 #include "ui/frmhistory.h"
 #include "ui/frmplan.h"
+#include "ui/frmusage.h"
 #include "ui/historyfiles.h"
 
 #include <QAction>
@@ -53,6 +54,9 @@ QMenuBar* createMenuBar(MainForm& f, QWidget* window) {
     QObject::connect(addAction(view, "actionHistoryWindow", QStringLiteral("&History and Charts…"),
                                QKeySequence(Qt::CTRL | Qt::Key_H)),
                      &QAction::triggered, bar, [&f, window] { showHistoryWindow(f, window); });
+    QObject::connect(addAction(view, "actionUsageWindow", QStringLiteral("&Smart Meter Data…"),
+                               QKeySequence(Qt::CTRL | Qt::Key_M)),
+                     &QAction::triggered, bar, [&f, window] { showUsageWindow(f, window); });
 
     // The menu titles carry no access key: every letter is taken by the window's labels and
     // buttons. F1 belongs to the window's own shortcut; the menu only shows it.

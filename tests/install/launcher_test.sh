@@ -28,6 +28,7 @@ stop() { kill $pid; wait $pid 2>/dev/null || true; pid=; }
 # First start: seeded from the installed files.
 start 1
 cmp "$work/Data/Voltrake.ini" "$tmp/prefix/share/voltrake/Data/Voltrake.ini"
+cmp "$work/Data/usage-example.csv" "$tmp/prefix/share/voltrake/Data/usage-example.csv"
 diff -r "$work/Data/tariffs" "$tmp/prefix/share/voltrake/Data/tariffs"
 diff -r "$work/Help" "$tmp/prefix/share/voltrake/Help"
 stop
