@@ -2,9 +2,12 @@
 #pragma once
 
 #include "app/cli/cli.h"
+#include "records/usagestore.h"
 
 #include <QMap>
+#include <memory>
 #include <optional>
+#include <variant>
 
 namespace cli {
 
@@ -34,5 +37,9 @@ CommandResult rank(const Context& context, const Options& options);
 // bill --usage: one tariff priced on the stored slots.
 CommandResult usageBill(const Context& context, const Options& options);
 CommandResult usage(const Context& context, const Options& options);
+
+// The interval-data store of the working directory, or the exit after its message.
+std::variant<std::unique_ptr<records::usage::Store>, int> openStore(const Context& context,
+                                                                    bool create);
 
 } // namespace cli

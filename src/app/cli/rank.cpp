@@ -69,14 +69,22 @@ QByteArray withNotes(const QList<QStringList>& rows, const QStringList& notes, i
     return text.toLocal8Bit();
 }
 
-int opened(const Context& context, std::unique_ptr<records::usage::Store>* store) {
-    auto open = records::usage::Store::open(context.path(records::usage::StorePath), false);
-    if (const auto* message = std::get_if<QString>(&open)) {
+// The tariffs of the request ranked on the store's slots, or the exit after the message.
+std::variant<Ranking, int> rankStored(const Context& context, const Options& options,
+                                      records::ranking::Request request) {
+    if (const auto message = readRange(options, request)) {
         err(u"voltrake-cli: "_s + *message);
-        return FileError;
+        return Refused;
     }
-    *store = std::get<std::unique_ptr<records::usage::Store>>(std::move(open));
-    return Done;
+    auto opened = openStore(context, false);
+    if (const int* exit = std::get_if<int>(&opened))
+        return *exit;
+    auto ranked = records::ranking::rank(*std::get<0>(opened), request);
+    if (const auto* message = std::get_if<QString>(&ranked)) {
+        err(u"voltrake-cli: "_s + *message);
+        return Refused;
+    }
+    return std::get<Ranking>(std::move(ranked));
 }
 
 QString formatOf(const Options& options) {
@@ -93,18 +101,9 @@ CommandResult rank(const Context& context, const Options& options) {
         return {Usage, u"--tariff is required"_s};
     auto request =
         records::ranking::request(options.values.value(u"tariff"_s), options.value(u"current"_s));
-    if (const auto message = readRange(options, request)) {
-        err(u"voltrake-cli: "_s + *message);
-        return {Refused};
-    }
-    std::unique_ptr<records::usage::Store> store;
-    if (const int exit = opened(context, &store); exit != Done)
-        return {exit};
-    const auto ranked = records::ranking::rank(*store, request);
-    if (const auto* message = std::get_if<QString>(&ranked)) {
-        err(u"voltrake-cli: "_s + *message);
-        return {Refused};
-    }
+    const auto ranked = rankStored(context, options, std::move(request));
+    if (const int* exit = std::get_if<int>(&ranked))
+        return {*exit};
     const Ranking& r = std::get<Ranking>(ranked);
     for (const auto& refused : r.refused)
         err(u"voltrake-cli: "_s + refused.file + u": "_s + refused.reason);
@@ -151,18 +150,9 @@ CommandResult usageBill(const Context& context, const Options& options) {
     if (options.values.value(u"tariff"_s).size() != 1)
         return {Usage, u"--usage prices one --tariff"_s};
     auto request = records::ranking::request(options.values.value(u"tariff"_s), {});
-    if (const auto message = readRange(options, request)) {
-        err(u"voltrake-cli: "_s + *message);
-        return {Refused};
-    }
-    std::unique_ptr<records::usage::Store> store;
-    if (const int exit = opened(context, &store); exit != Done)
-        return {exit};
-    const auto ranked = records::ranking::rank(*store, request);
-    if (const auto* message = std::get_if<QString>(&ranked)) {
-        err(u"voltrake-cli: "_s + *message);
-        return {Refused};
-    }
+    const auto ranked = rankStored(context, options, std::move(request));
+    if (const int* exit = std::get_if<int>(&ranked))
+        return {*exit};
     const Ranking& r = std::get<Ranking>(ranked);
     if (!r.refused.isEmpty()) {
         err(u"voltrake-cli: "_s + r.refused.first().file + u": "_s + r.refused.first().reason);

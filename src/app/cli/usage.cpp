@@ -26,16 +26,6 @@ using StorePtr = std::unique_ptr<Store>;
 constexpr qint64 Earliest = std::numeric_limits<qint64>::min();
 constexpr qint64 Latest = std::numeric_limits<qint64>::max();
 
-// The store of the working directory, or the exit after its message.
-std::variant<StorePtr, int> openStore(const Context& context, bool create) {
-    auto opened = Store::open(context.path(StorePath), create);
-    if (auto* message = std::get_if<QString>(&opened)) {
-        err(u"voltrake-cli: "_s + *message);
-        return FileError;
-    }
-    return std::move(std::get<StorePtr>(opened));
-}
-
 // The local days [from, to) the options name; unset ends are open.
 struct Days {
     std::optional<QDate> from, to;
@@ -380,6 +370,15 @@ CommandResult usage(const Context& context, const Options& options) {
     if (what.isEmpty())
         return {Usage, u"usage needs import, summary, export or forget"_s};
     return {Usage, u"unknown usage command \""_s + what + u'"'};
+}
+
+std::variant<std::unique_ptr<Store>, int> openStore(const Context& context, bool create) {
+    auto opened = Store::open(context.path(StorePath), create);
+    if (auto* message = std::get_if<QString>(&opened)) {
+        err(u"voltrake-cli: "_s + *message);
+        return FileError;
+    }
+    return std::move(std::get<StorePtr>(opened));
 }
 
 } // namespace cli
