@@ -3,6 +3,7 @@
 
 #include "records/csv.h"
 #include "records/plan.h"
+#include "text/files.h"
 #include "text/values.h"
 
 #include <QDir>
@@ -54,20 +55,10 @@ QString mib(qint64 bytes) {
 
 // The file's bytes when it is a regular file of at most `limit` bytes, or why not.
 std::variant<QByteArray, QString> readBounded(const QString& path, qint64 limit) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return u"no such file"_s;
-    if (!info.isFile())
-        return u"not a regular file"_s;
-    if (info.size() > limit)
-        return u"larger than "_s + mib(limit) + u", too large for its kind"_s;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return u"cannot be read ("_s + f.errorString() + u')';
-    QByteArray bytes = f.read(limit + 1);
-    if (bytes.size() > limit)
-        return u"larger than "_s + mib(limit) + u", too large for its kind"_s;
-    return bytes;
+    files::NamedFile read = files::readNamed(path, limit);
+    if (!read.bytes)
+        return read.fault;
+    return std::move(*read.bytes);
 }
 
 // The first character that is not a byte-order mark or a blank.
@@ -474,11 +465,10 @@ QList<qsizetype> planLines(QByteArrayView bytes) {
 // A series file beside the tariff: JSON read whole, CSV as a stream.
 std::variant<domain::PriceSeries, QString> loadSeries(const QDir& dir, const QString& name) {
     const QString path = dir.filePath(name);
-    const QFileInfo info(path);
-    if (!info.exists())
-        return name + u": no such file"_s;
-    if (!info.isFile())
-        return name + u": not a regular file"_s;
+    if (const QString fault = files::notRegularFault(path); !fault.isEmpty())
+        return name + u": "_s + fault;
+    if (!QFileInfo::exists(path))
+        return name + u": it does not exist"_s;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return name + u": cannot be read ("_s + f.errorString() + u')';

@@ -142,7 +142,7 @@ class TestTariffRead : public QObject {
             "periods[0].bands: no band covers 00:00 on Mondays; the last band must cover every "
             "moment the others leave");
         row("missing prices file", oneBand(R"("prices": "agile.csv")"),
-            "periods[0].bands[0].prices: agile.csv: no such file");
+            "periods[0].bands[0].prices: agile.csv: it does not exist");
         row("series without offset", oneBand(R"("prices": "s.csv")"),
             "periods[0].bands[0].prices: s.csv: line 2, column start: \"2025-08-17T02:00:00\" is "
             "not a date and time with offset",
@@ -179,12 +179,11 @@ class TestTariffRead : public QObject {
     void files() {
         Files files;
         QVERIFY(QDir(files.dir.path()).mkdir(u"folder.json"_s));
-        QCOMPARE(files.read(u"folder.json"_s), u"folder.json: not a regular file"_s);
+        QCOMPARE(files.read(u"folder.json"_s), u"folder.json: it is a folder, not a file"_s);
         QFile big(files.dir.filePath(u"big.json"_s));
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(MaxTariffBytes + 1));
         big.close();
-        QCOMPARE(files.read(u"big.json"_s),
-                 u"big.json: larger than 4 MiB, too large for its kind"_s);
+        QCOMPARE(files.read(u"big.json"_s), u"big.json: it is larger than 4 MiB"_s);
 
         const QDir dir(QStringLiteral(VOLTRAKE_SOURCE_DIR "/dist/Data/tariffs"));
         const QStringList names = dir.entryList({u"*.json"_s}, QDir::Files);
