@@ -11,12 +11,9 @@
 #include "ui/mainwindow.h"
 #include "ui/menubar.h"
 
-#include <QAction>
 #include <QChartView>
-#include <QLabel>
-#include <QMenuBar>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

@@ -2,13 +2,8 @@
 #include "ui/mainwindow.h"
 #include "ui/qthost.h"
 
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

@@ -4,15 +4,8 @@
 #include "ui/mainwindow.h"
 #include "ui/menubar.h"
 
-#include <QAction>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
