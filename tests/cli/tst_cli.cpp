@@ -142,10 +142,6 @@ class TestCli : public QObject {
             "Date 1 must be a valid date\nDate 2 must be a valid date\nNormal Rate Reading 1 "
             "must "
             "be between 1 and 999900\nNormal Rate Reading 2 must be between 11 and 999999\n");
-        // 1,000 is a thousand in en_US but not a reading both rules read alike.
-        row("grouping, en_US", "en_US",
-            QStringList{"bill", "--from", "1/1/12", "--to", "4/1/12", "--normal", "1,000", "2000"},
-            2, "Normal Rate Reading 1 must be between 1 and 999900\n");
         row("decimal comma, de_DE", "de_DE",
             QStringList{"bill", "--from", "01.01.12", "--to", "01.04.12", "--normal", "1000,5",
                         "2000"},
@@ -272,10 +268,6 @@ class TestCli : public QObject {
             "with --plan\n");
         row("compare with both", good, QStringList{"compare", "--config", "x.ini"}, 64,
             "voltrake-cli: one of --config and --plan is required\n");
-        row("compare, bad plan", QByteArray(good).replace("2025-01-01", "2025-13-01"),
-            QStringList{"compare"}, 2,
-            "The plan %1 was refused.\nLine 2, column from: \"2025-13-01\" is not a date of "
-            "the form yyyy-mm-dd.\n");
     }
 
     void planRefused() {
@@ -321,111 +313,69 @@ class TestCli : public QObject {
                         "Total                        85.19  98.70       13.51\n");
     }
 
-    void historyOfSaves_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<bool>("cheap");
-        for (const char* locale : {"en_GB", "de_DE"}) {
-            QTest::addRow("%s normal", locale) << locale << installedIni() << false;
-            // A break point per period and a second rate: the rate split is recomputed too.
-            QTest::addRow("%s cheap, break point", locale)
-                << locale
-                << installedIni("BreakP=1", "BreakP=301").replace("NRate2=1", "NRate2=1.2") << true;
-        }
-    }
-
     // Periods saved come back from the history log in every format (the figures against the
     // saved reports are the history periods' own test), and compared with their own tariff they
-    // differ by nothing.
+    // differ by nothing. A break point per period and a second rate: the rate split is recomputed.
+    void historyOfSaves_data() {
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<bool>("cheap");
+        row("en_GB", installedIni(), false);
+        row("de_DE", installedIni("BreakP=1", "BreakP=301").replace("NRate2=1", "NRate2=1.2"),
+            true);
+    }
+
     void historyOfSaves() {
-        QFETCH(QString, locale);
         QFETCH(QByteArray, config);
         QFETCH(bool, cheap);
+        const QString locale = QTest::currentDataTag();
         LocaleScope scope(locale);
         Workspace w;
         w.write("Data/Voltrake.ini", config);
         const QList<QDate> dates{QDate(2012, 1, 5), QDate(2012, 4, 3), QDate(2012, 7, 11),
-                                 QDate(2012, 10, 2), QDate(2013, 1, 9)};
-        const QStringList normal{"12345", "13107", "13650", "14422", "15990"};
-        const QStringList cheapReadings{"300", "520", "610", "1003", "1490"};
+                                 QDate(2013, 1, 9)};
+        const QStringList normal{"12345", "13107", "13650", "15990"},
+            low{"300", "520", "610", "1490"};
         for (qsizetype i = 1; i < dates.size(); ++i) {
-            QStringList args{"bill",
-                             "--from",
-                             values::shortDate(dates[i - 1]),
-                             "--to",
-                             values::shortDate(dates[i]),
-                             "--normal",
-                             normal[i - 1],
-                             normal[i],
-                             "--save",
-                             "--dir",
-                             w.dir()};
-            if (cheap)
-                args << "--cheap" << cheapReadings[i - 1] << cheapReadings[i];
-            QCOMPARE(run(locale, args).exit, 0);
+            QStringList args = QString("bill --from %1 --to %2 --save --normal %3 %4")
+                                   .arg(values::shortDate(dates[i - 1]),
+                                        values::shortDate(dates[i]), normal[i - 1], normal[i])
+                                   .split(' ')
+                               << "--dir" << w.dir();
+            QCOMPARE(run(locale, cheap ? args << "--cheap" << low[i - 1] << low[i] : args).exit, 0);
         }
-        const qsizetype periods = dates.size() - 1;
-
         const Run csv = run(locale, {"history", "--format", "csv", "--dir", w.dir()});
-        QCOMPARE(csv.err, QString());
-        QCOMPARE(csv.exit, 0);
+        QCOMPARE(csv.err + QString::number(csv.exit), "0");
         QVERIFY(!csv.out.contains('\r'));
         const QList<QStringList> rows = records::csv::parse(QString::fromUtf8(csv.out), u',');
-        QCOMPARE(rows.size(), periods + 1);
+        QCOMPARE(rows.size(), dates.size());
         QCOMPARE(rows.first(), records::columnNames());
-        const qsizetype totalColumn = records::columnNames().indexOf("total");
-        for (qsizetype i = 0; i < periods; ++i) {
-            QCOMPARE(rows[i + 1].size(), records::ColumnCount);
-            QCOMPARE(rows[i + 1][records::columnNames().indexOf("from")],
-                     values::isoDate(dates[i]));
-        }
+        QCOMPARE(rows[1].size(), records::ColumnCount);
+        QCOMPARE(rows[1][records::columnNames().indexOf("from")], values::isoDate(dates[0]));
 
-        const Run json = run(locale, {"history", "--format", "json", "--dir", w.dir()});
-        QCOMPARE(json.exit, 0);
-        const QJsonArray array = QJsonDocument::fromJson(json.out).array();
-        QCOMPARE(array.size(), periods);
-        QCOMPARE(array.first()["from"].toString(), values::isoDate(dates.first()));
-        QCOMPARE(array.last()["total"].toDouble(), QLocale::c().toDouble(rows.last()[totalColumn]));
-        QCOMPARE(array.first()["cheap_from"].isNull(), !cheap);
-
-        const Run table = run(locale, {"history", "--dir", w.dir()});
-        QCOMPARE(table.exit, 0);
-        QCOMPARE(table.out.count('\n'), periods + 1);
+        const QJsonArray json =
+            QJsonDocument::fromJson(
+                run(locale, {"history", "--format", "json", "--dir", w.dir()}).out)
+                .array();
+        QCOMPARE(json.size(), dates.size() - 1);
+        QCOMPARE(json.last()["total"].toDouble(),
+                 QLocale::c().toDouble(rows.last()[records::columnNames().indexOf("total")]));
+        QCOMPARE(json.first()["cheap_from"].isNull(), !cheap);
+        QCOMPARE(run(locale, {"history", "--dir", w.dir()}).out.count('\n'), dates.size());
 
         const Run compared = run(locale, {"compare", "--config", w.path("Data/Voltrake.ini"),
                                           "--format", "csv", "--dir", w.dir()});
-        QCOMPARE(compared.err, QString());
-        QCOMPARE(compared.exit, 0);
+        QCOMPARE(compared.err + QString::number(compared.exit), "0");
         const QList<QStringList> differences =
             records::csv::parse(QString::fromUtf8(compared.out), u',');
-        QCOMPARE(differences.size(), periods + 2); // header, periods, total
+        QCOMPARE(differences.size(), dates.size() + 1); // header, periods, total
         for (qsizetype i = 1; i < differences.size(); ++i)
             QCOMPARE(QLocale::c().toDouble(differences[i].value(4)), 0.0);
-        QCOMPARE(differences.last().first(), "total");
     }
 
-    // A history log of any bytes (binary, an enormous line, an enormous line of columns) gives
-    // no rows and a clean end, in every format.
-    void badHistory() {
-        QByteArray log;
-        for (int i = 0; i < 200000; ++i)
-            log += char((i * 7919) % 256);
-        log += "\r\n" + QByteArray(8 * 1024 * 1024, '9') + "\r\n" +
-               QByteArray(4 * 1024 * 1024, ' ').replace(0, 20, "01/01/2012  12345  ");
+    // No history log is a file the message names (odd logs are the history parser's own test).
+    void missingHistory() {
         Workspace w;
         w.write("Data/Voltrake.ini", installedIni());
-        w.write("Log/Voltrake_H.log", log);
-        for (const char* format : {"csv", "json", "table"}) {
-            const Run r = run("en_GB", {"history", "--format", format, "--dir", w.dir()});
-            QCOMPARE(r.exit, 0);
-            if (QByteArray(format) == "csv")
-                QCOMPARE(records::csv::parse(QString::fromUtf8(r.out), u',').size(), 1);
-        }
-        const Run c =
-            run("en_GB", {"compare", "--config", w.path("Data/Voltrake.ini"), "--dir", w.dir()});
-        QCOMPARE(c.exit, 0);
-        // No log at all is a file the message names.
-        QFile::remove(w.path("Log/Voltrake_H.log"));
         const Run missing = run("en_GB", {"history", "--dir", w.dir()});
         QCOMPARE(missing.exit, 1);
         QVERIFY2(missing.err.contains("Voltrake_H.log"), qPrintable(missing.err));

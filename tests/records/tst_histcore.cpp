@@ -234,6 +234,25 @@ class TestHistCore : public QObject {
             QCOMPARE(periods[1].readings.date2, QDate(2099, 12, 31));
         }
     }
+
+    // Column headers before every 41st data line, as saves write them, counting the lines
+    // already in the log.
+    void importedHeaderBlocks() {
+        LocaleScope locale("en_GB");
+        std::vector<ImportedReading> readings;
+        for (int i = 0; i < 45; ++i)
+            readings.push_back({QDate(2016, 1, 1).addDays(30 * i), 1000.0 + 300 * i, {}});
+        const QMap<QString, QString> tariff{{"NormalR1", "0.14"}, {"CO2", "0.54"}};
+        const auto first =
+            historyWithReadings(HistoryHeader.join("\r\n") + "\r\n",
+                                {readings.begin(), readings.begin() + 39}, tariff, {}, "VAT");
+        QVERIFY(first && first->text.count("Date       , Normal") == 1);
+        const auto more = historyWithReadings(first->text, {readings.begin() + 39, readings.end()},
+                                              tariff, {}, "VAT");
+        QVERIFY(more);
+        QCOMPARE(more->text.count("Date       , Normal"), 2);
+        QCOMPARE(parseHistory(files::encode(more->text)).size(), 45);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHistCore)
