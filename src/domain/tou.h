@@ -71,12 +71,12 @@ struct TouPiece {
     QDate from, to; // local days [from, to)
     qint64 days = 0;
     double energy = 0, standing = 0, vat = 0, exportCredit = 0; // unrounded
-    double cost = 0; // rounded to hundredths once
+    double cost = 0;                                            // rounded to hundredths once
 };
 
 struct TouBill {
     QDate from, to;
-    double total = 0; // the sum of the rounded pieces
+    double total = 0;                                           // the sum of the rounded pieces
     double energy = 0, standing = 0, vat = 0, exportCredit = 0; // each rounded on its own
     double costPerDay = 0;
     QList<TouPiece> pieces;
@@ -93,8 +93,7 @@ struct TouRefusal {
 // force then; standing charge for every local day; each period's piece rounded once. Refused
 // when the range starts before the first period, or a slot (import, or export under an export
 // series) covers a moment that has no price: the reason names the first such moment.
-std::variant<TouBill, TouRefusal> priceSlots(const TouTariff& tariff,
-                                             const QList<Slot>& imports,
+std::variant<TouBill, TouRefusal> priceSlots(const TouTariff& tariff, const QList<Slot>& imports,
                                              const QList<Slot>& exports, const QDate& from,
                                              const QDate& to);
 

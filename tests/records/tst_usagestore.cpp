@@ -19,9 +19,9 @@ const qint64 Base = QDateTime(QDate(2025, 1, 15), QTime(0, 0), Qt::UTC).toSecsSi
 const qint64 All = std::numeric_limits<qint64>::max(), None = std::numeric_limits<qint64>::min();
 
 // Voltrake CSV from "minute length kWh[ e]; ...": minutes from Base, "-" for an empty value.
-QByteArray csvOf(const QString& spec) {
+QByteArray csvOf(const QString& rows) {
     QByteArray out = "start,end,kwh,direction,estimated\n";
-    for (const QString& row : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& row : rows.split(u';', Qt::SkipEmptyParts)) {
         const QStringList f = row.split(u' ', Qt::SkipEmptyParts);
         const qint64 start = Base + f[0].toLongLong() * 60;
         out += (localIso(start, London) + u',' + localIso(start + f[1].toLongLong() * 60, London) +
@@ -136,8 +136,8 @@ class TestUsageStore : public QObject {
         QFile::remove(path("imports.sqlite"));
         auto store = openStore(path("imports.sqlite"));
         const QStringList each = files.split(u'|');
-        for (const QString& spec : each.first(each.size() - 1))
-            importBytes(*store, csvOf(spec));
+        for (const QString& rows : each.first(each.size() - 1))
+            importBytes(*store, csvOf(rows));
         const QByteArray before = fileBytes(path("imports.sqlite"));
         const ImportOutcome o = importBytes(*store, csvOf(each.last()), {},
                                             [&](qint64) { return outcome != "cancelled"; });
@@ -256,11 +256,11 @@ class TestUsageStore : public QObject {
     // An import killed at 20 moments: the store is whole and holds all of the file or none.
     void killedImport() {
         const int count = 60000;
-        QString spec;
+        QString rows;
         for (int i = 0; i < count; ++i)
-            spec += QStringLiteral("%1 30 0.%2;").arg(i * 30).arg(i % 1000);
+            rows += QStringLiteral("%1 30 0.%2;").arg(i * 30).arg(i % 1000);
         QFile csv(path("large.csv"));
-        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(csvOf(spec)) > 0);
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(csvOf(rows)) > 0);
         csv.close();
         importBytes(*openStore(path("base.sqlite")), csvOf("0 30 1; 30 30 2"), "before");
         // Whole; then killed at 16 of its progress reports and 4 times after the last (commit).

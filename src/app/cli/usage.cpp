@@ -51,6 +51,22 @@ std::variant<Days, QString> readDays(const Options& options) {
     return days;
 }
 
+// The days the options name and the store, or how the command ends without them.
+struct DaysAndStore {
+    Days range;
+    StorePtr store;
+};
+std::variant<DaysAndStore, CommandResult> daysAndStore(const Context& context,
+                                                       const Options& options) {
+    const auto days = readDays(options);
+    if (auto* message = std::get_if<QString>(&days))
+        return CommandResult{Usage, *message};
+    auto opened = openStore(context, false);
+    if (auto* exit = std::get_if<int>(&opened))
+        return CommandResult{*exit};
+    return DaysAndStore{std::get<Days>(days), std::get<StorePtr>(std::move(opened))};
+}
+
 // Each meter once, with its zone.
 QMap<QString, QTimeZone> meters(const Store& store) {
     QMap<QString, QTimeZone> out;
@@ -146,14 +162,11 @@ CommandResult summary(const Context& context, const Options& options) {
     const QString format = options.has(u"format"_s) ? options.value(u"format"_s) : u"table"_s;
     if (format != u"table"_s && format != u"csv"_s && format != u"json"_s)
         return {Usage, u"--format must be table, csv or json"_s};
-    const auto days = readDays(options);
-    if (auto* message = std::get_if<QString>(&days))
-        return {Usage, *message};
-    const Days range = std::get<Days>(days);
-    auto opened = openStore(context, false);
-    if (auto* exit = std::get_if<int>(&opened))
-        return {*exit};
-    const Store& store = *std::get<StorePtr>(opened);
+    auto opened = daysAndStore(context, options);
+    if (auto* refused = std::get_if<CommandResult>(&opened))
+        return *refused;
+    const Days range = std::get<DaysAndStore>(opened).range;
+    const Store& store = *std::get<DaysAndStore>(opened).store;
 
     // One pass over each series, straight from the store.
     QList<SeriesSummary> all;
@@ -278,14 +291,11 @@ CommandResult summary(const Context& context, const Options& options) {
 }
 
 CommandResult exportCsvOf(const Context& context, const Options& options) {
-    const auto days = readDays(options);
-    if (auto* message = std::get_if<QString>(&days))
-        return {Usage, *message};
-    const Days range = std::get<Days>(days);
-    auto opened = openStore(context, false);
-    if (auto* exit = std::get_if<int>(&opened))
-        return {*exit};
-    const Store& store = *std::get<StorePtr>(opened);
+    auto opened = daysAndStore(context, options);
+    if (auto* refused = std::get_if<CommandResult>(&opened))
+        return *refused;
+    const Days range = std::get<DaysAndStore>(opened).range;
+    const Store& store = *std::get<DaysAndStore>(opened).store;
     const QMap<QString, QTimeZone> known = meters(store);
     QString meter;
     if (options.has(u"meter"_s)) {
@@ -315,14 +325,11 @@ CommandResult forget(const Context& context, const Options& options) {
     const bool ranged = options.has(u"from"_s) || options.has(u"to"_s);
     if (options.all == ranged || (ranged && !(options.has(u"from"_s) && options.has(u"to"_s))))
         return {Usage, u"forget takes --from and --to, or --all"_s};
-    const auto days = readDays(options);
-    if (auto* message = std::get_if<QString>(&days))
-        return {Usage, *message};
-    const Days range = std::get<Days>(days);
-    auto opened = openStore(context, false);
-    if (auto* exit = std::get_if<int>(&opened))
-        return {*exit};
-    Store& store = *std::get<StorePtr>(opened);
+    auto opened = daysAndStore(context, options);
+    if (auto* refused = std::get_if<CommandResult>(&opened))
+        return *refused;
+    const Days range = std::get<DaysAndStore>(opened).range;
+    Store& store = *std::get<DaysAndStore>(opened).store;
     qint64 removed = 0;
     if (options.all) {
         removed = store.forgetAll();
