@@ -156,7 +156,8 @@ class TestUsageWindow : public QObject {
 
         auto* heat = d.get<HeatMapView>("HeatMap");
         d.get<QTabWidget>("UsageCharts")->setCurrentIndex(2);
-        heat->resize(600, 400);
+        // The tab's layout settles first, so the cell is found where it will stay.
+        QCoreApplication::processEvents();
         const QRect a = heat->cellArea();
         // The middle of Sunday's 01:00-01:30 cell (day 1 of 3, row 2 of 48).
         const QPoint p(a.left() + a.width() / 2, a.top() + int(a.height() * 2.5 / 48));
@@ -252,6 +253,7 @@ class TestUsageWindow : public QObject {
         QCOMPARE(d.read("ranking.csv"), d.cli(args + QStringList{"--format", "csv"}));
 
         // Opened again: the list and the current tariff come back from the store.
+        d.idle();
         delete d.window;
         d.open();
         list = d.get<QListWidget>("UsageTariffs");
